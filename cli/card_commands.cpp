@@ -1,0 +1,138 @@
+// list, info, convert and new.
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "cli/commands.h"
+#include "core/file_io.h"
+#include "slots/card_file.h"
+#include "slots/slot_list.h"
+
+namespace selvane::cli {
+namespace {
+
+std::string Hex(unsigned value, int digits) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "0x%0*X", digits, value);
+  return buf;
+}
+
+}  // namespace
+
+bool LoadPane(Pane& pane, const std::string& path, CliPort& port) {
+  port.SetSubject(path);
+  pane.path = path;
+  std::string outputExt;
+  std::string reason;
+  const int before = port.MessageCount();
+  switch (LoadCard(pane, outputExt, port, &reason)) {
+    case LoadOutcome::NoSuchFile:
+      port.Print("no such file, or the file is empty");
+      return false;
+    case LoadOutcome::Unreadable:
+      port.Print("cannot be read: " + reason);
+      return false;
+    case LoadOutcome::Loaded: break;
+  }
+  return port.MessageCount() == before;  // "Memory card format not supported" was printed otherwise
+}
+
+bool SavePane(Pane& pane, CliPort& port) {
+  port.SetSubject(pane.path);
+  std::string outputExt;
+  return SaveCard(pane.path, pane, outputExt, port) == SaveOutcome::Saved;
+}
+
+int RunList(const std::string& card, Streams io) {
+  CliPort port(io.err);
+  Pane pane;
+  if (!LoadPane(pane, card, port)) return kExitFailed;
+  for (const std::string& line : pane.lines) io.out << line << "\n";
+  return kExitOk;
+}
+
+int RunInfo(const std::string& card, bool json, Streams io) {
+  CliPort port(io.err);
+  Pane pane;
+  if (!LoadPane(pane, card, port)) return kExitFailed;
+  const Format format = *PaneFormat(pane);
+  const std::size_t offset = *PaneDataOffset(pane);
+  const Bytes image = pane.image;
+
+  nlohmann::ordered_json doc;
+  doc["path"] = card;
+  doc["format"] = pane.cardFormat;
+  doc["fileSize"] = pane.image.size();
+  doc["dataOffset"] = offset;
+  doc["wellFormed"] = IsWellFormed(image, format);
+  nlohmann::ordered_json slots = nlohmann::ordered_json::array();
+  for (int slot = 1; slot <= kSlotCount; ++slot) {
+    const Bytes entry = ClipRead(image, offset + SlotEntryOffset(slot), kFrameSize);
+    nlohmann::ordered_json s;
+    s["slot"] = slot;
+    s["line"] = pane.lines[static_cast<std::size_t>(slot - 1)];
+    if (entry.size() == kFrameSize) {
+      s["status"] = entry[kEntryStatus];
+      s["nextSlot"] = ReadLe16(entry, kEntryNextSlot);
+      s["checksumValid"] = FrameChecksum(entry) == entry[kEntryChecksum];
+    } else {
+      s["status"] = nullptr;
+      s["nextSlot"] = nullptr;
+      s["checksumValid"] = nullptr;
+    }
+    s["title"] = DecodeTitle(ClipRead(image, offset + SaveBlockOffset(slot), kFrameSize));
+    slots.push_back(s);
+  }
+  doc["slots"] = slots;
+
+  if (json) {
+    io.out << doc.dump(2) << "\n";
+    return kExitOk;
+  }
+  io.out << "format:      " << pane.cardFormat << "\n"
+         << "file size:   " << pane.image.size() << " bytes\n"
+         << "data offset: " << offset << "\n"
+         << "save check:  " << (doc["wellFormed"].get<bool>() ? "passes" : "fails (File is in a wrong format.)")
+         << "\n\nslot status next    checksum title\n";
+  for (const auto& s : doc["slots"]) {
+    char slotText[4];
+    std::snprintf(slotText, sizeof slotText, "%02d", s["slot"].get<int>());
+    io.out << slotText << "   ";
+    if (s["status"].is_null()) {
+      io.out << "(entry lies past the end of the file)\n";
+      continue;
+    }
+    io.out << Hex(s["status"].get<unsigned>(), 2) << "   " << Hex(s["nextSlot"].get<unsigned>(), 4) << "  "
+           << (s["checksumValid"].get<bool>() ? "valid   " : "INVALID ") << " " << s["title"].get<std::string>()
+           << "\n";
+  }
+  return kExitOk;
+}
+
+int RunConvert(const std::string& source, const std::string& target, Streams io) {
+  CliPort port(io.err);
+  Pane pane;
+  if (!LoadPane(pane, source, port)) {
+    if (pane.image.empty()) return kExitFailed;
+  }
+  port.SetSubject(source);
+  std::string outputExt;
+  return SaveCard(target, pane, outputExt, port) == SaveOutcome::Saved ? kExitOk : kExitFailed;
+}
+
+int RunNew(const std::string& target, Streams io) {
+  CliPort port(io.err);
+  port.SetSubject(target);
+  if (!FormatFromPath(target)) {
+    port.ShowMessage(text::kFormatNotSupported, MessageIcon::Information);
+    return kExitFailed;
+  }
+  // The window's New: an empty raw card saved through SaveCard in the format the name gives.
+  Pane pane;
+  pane.path = target;
+  pane.image = EmptyCard();
+  pane.cardFormat = std::string(FormatKey(Format::Mcr));
+  std::string outputExt;
+  return SaveCard(target, pane, outputExt, port) == SaveOutcome::Saved ? kExitOk : kExitFailed;
+}
+
+}  // namespace selvane::cli

@@ -1,0 +1,33 @@
+// The work functions of selvane-cli, one per command, separate from argument parsing so that
+// tests call them directly. Each returns the process exit status: 0 done, 1 refused or failed.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "cli/cli_port.h"
+#include "slots/pane.h"
+
+namespace selvane::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+struct Streams {
+  std::ostream& out;
+  std::ostream& err;
+};
+
+// Loads `path` into `pane` with the window's LoadCard. False (after printing why) when the file
+// does not exist, cannot be read, or its slots cannot be listed.
+bool LoadPane(Pane& pane, const std::string& path, CliPort& port);
+// Writes the pane back to its own path with the window's Save; false after printing why.
+bool SavePane(Pane& pane, CliPort& port);
+
+int RunList(const std::string& card, Streams io);
+int RunInfo(const std::string& card, bool json, Streams io);
+int RunConvert(const std::string& source, const std::string& target, Streams io);
+int RunNew(const std::string& target, Streams io);
+
+}  // namespace selvane::cli

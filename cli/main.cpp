@@ -1,0 +1,61 @@
+// selvane-cli: argument parsing only; the work is done by the functions of commands.h.
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "cli/commands.h"
+#include "cli/slot_commands.h"
+
+namespace {
+
+constexpr const char* kCardFormats = "The format is decided by the extension: .mem .mcd .mcr .gme .ddf .psx .ps";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace selvane::cli;
+  CLI::App app{"selvane-cli: list, inspect, convert and edit PlayStation memory card images.", "selvane-cli"};
+  app.footer(kCardFormats);
+  app.set_version_flag("--version", "selvane-cli 1.1.0");
+  app.require_subcommand(1);
+
+  int status = kExitOk;
+  Streams io{std::cout, std::cerr};
+
+  std::string card;
+  auto* list = app.add_subcommand("list", "Print the 15 slot lines of CARD as the window lists them");
+  list->add_option("CARD", card, "Card file")->required();
+  list->callback([&] { status = RunList(card, io); });
+
+  bool json = false;
+  auto* info = app.add_subcommand("info", "Print CARD's format, size, DataOffset, save check and slot entries");
+  info->add_option("CARD", card, "Card file")->required();
+  info->add_flag("--json", json, "Print one JSON object");
+  info->callback([&] { status = RunInfo(card, json, io); });
+
+  std::string source;
+  std::string target;
+  auto* convert = app.add_subcommand("convert", "Write SRC's card to DST in the format DST's extension names");
+  convert->add_option("SRC", source, "Card file to read")->required();
+  convert->add_option("DST", target, "Card file to write")->required();
+  convert->callback([&] { status = RunConvert(source, target, io); });
+
+  auto* create = app.add_subcommand("new", "Write an empty card in DST's format");
+  create->add_option("DST", target, "Card file to write")->required();
+  create->callback([&] { status = RunNew(target, io); });
+
+  AddSlotCommands(app, io, status);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e, std::cerr, std::cerr);
+    return kExitUsage;
+  }
+  return status;
+}

@@ -1,0 +1,7 @@
+#include "cli/slot_commands.h"
+
+namespace selvane::cli {
+
+void AddSlotCommands(CLI::App&, Streams&, int&) {}
+
+}  // namespace selvane::cli

@@ -1,0 +1,77 @@
+// The card image of a pane, the seven container formats and the raw 128 KiB card inside them.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/bytes.h"
+#include "core/layout.h"
+
+namespace selvane {
+
+// The complete bytes of a card file as read, container header included; any length.
+using CardImage = std::vector<std::uint8_t>;
+
+enum class Format { Mem, Mcd, Mcr, Gme, Ddf, Psx, Ps };
+inline constexpr std::array<Format, 7> kAllFormats = {Format::Mem, Format::Mcd, Format::Mcr, Format::Gme,
+                                                      Format::Ddf, Format::Psx, Format::Ps};
+
+// Formats grouped by the header the writer puts in front of the raw card.
+enum class Family { Vgs, Raw, DexDrive, Psm };
+
+// ".mem", ".mcd", ... : the CardFormat key, lower case with its dot.
+std::string_view FormatKey(Format format);
+// "mem", "mcd", ... : the extension without its dot, as OutputExt holds it.
+std::string_view FormatExtension(Format format);
+Family FamilyOf(Format format);
+
+// The CardFormat key of a path: its last four characters lower-cased (fewer for a short path).
+// This is what a pane stores as its CardFormat even when the format is unsupported.
+std::string CardFormatKeyOfPath(std::string_view path);
+// The format a path names: the last four characters, lower-cased, when they are one of the six
+// four-character keys; else ".ps" when the last three are ".ps"; else nullopt (unsupported).
+std::optional<Format> FormatFromPath(std::string_view path);
+// The format of a stored CardFormat key (".mem", ..., ".ps"); nullopt for any other text.
+std::optional<Format> FormatFromKey(std::string_view key);
+// The format an OutputExt names, compared without regard to case ("mcr", "MCR", "ps"); nullopt otherwise.
+std::optional<Format> FormatFromExtension(std::string_view ext);
+
+// Offset of the first "MC",0,0,0,0 in the image, searched from its start; nullopt when absent.
+std::optional<std::size_t> FindRawCardStart(Bytes image);
+// Where the raw card starts inside an image of the given format. Searched afresh for ".gme" on
+// every call; nullopt for a ".gme" image without the pattern.
+std::optional<std::size_t> DataOffset(Bytes image, Format format);
+
+// The fixed container header templates.
+std::span<const std::uint8_t, kVgsHeaderSize> VgsHeader();
+std::span<const std::uint8_t, kDexDriveHeaderSize> DexDriveHeader();
+std::span<const std::uint8_t, kPsmHeaderSize> PsmHeader();
+
+// The writer's test of a source image before it is saved in any format.
+bool IsWellFormed(Bytes image, Format format);
+
+// The 131072 bytes of the raw card of a well-formed image (a short ".gme" is padded with zeros).
+// Returns nullopt when the image is not well-formed.
+std::optional<std::vector<std::uint8_t>> ExtractRawCard(Bytes image, Format format);
+
+// The bytes of a file of `target` built from a well-formed `image` of `source`: the image unchanged
+// when both are of one family or when `target` is nullopt (an extension outside the seven formats),
+// otherwise the target's header followed by the raw card. nullopt when the image is not well-formed.
+std::optional<std::vector<std::uint8_t>> BuildFileContent(Bytes image, Format source, std::optional<Format> target);
+
+// A new, empty raw card: header frame "MC" with checksum 0x0E, fifteen free entries, zero blocks.
+CardImage EmptyCard();
+
+// The 128 bytes of the free directory entry: 0xA0, 126 zeros, checksum 0xA0.
+std::array<std::uint8_t, kFrameSize> FreeEntry();
+
+// The checksum a directory frame should carry: XOR of its bytes 0..126.
+std::uint8_t FrameChecksum(Bytes frame);
+
+}  // namespace selvane

@@ -1,0 +1,163 @@
+#include "slots/card_file.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace selvane {
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string_view LastChars(std::string_view text, std::size_t n) {
+  return text.size() <= n ? text : text.substr(text.size() - n);
+}
+
+// "*.???": the path ends in a dot followed by exactly `n` characters.
+bool EndsInExtensionOf(std::string_view path, std::size_t n) {
+  return path.size() >= n + 1 && path[path.size() - n - 1] == '.';
+}
+
+int IndexForExtension(std::string_view lowerExt) {
+  static constexpr std::pair<std::string_view, int> kTable[] = {
+      {"mem", 1}, {"mcd", 2}, {"mcr", 3}, {"gme", 6}, {"ddf", 7}, {"psx", 8}, {"ps", 9}};
+  for (const auto& [ext, index] : kTable) {
+    if (ext == lowerExt) return index;
+  }
+  return 0;
+}
+
+std::string Trim(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  const auto last = text.find_last_not_of(' ');
+  return std::string(text.substr(first, last - first + 1));
+}
+
+}  // namespace
+
+int SaveDialogStartIndex(std::string_view defaultName, std::string_view outputExt) {
+  static constexpr std::pair<std::string_view, int> kByName[] = {
+      {".mem", 1}, {".mcd", 2}, {".mcr", 3}, {".gme", 6}, {".ddf", 7}, {".psx", 8}};
+  const std::string four = Lower(LastChars(defaultName, 4));
+  for (const auto& [ext, index] : kByName) {
+    if (four == ext) return index;
+  }
+  if (Lower(LastChars(defaultName, 3)) == ".ps") return 9;
+  if (int index = IndexForExtension(Lower(outputExt)); index != 0) return index;
+  return 3;
+}
+
+std::optional<std::string> OutputExtForFilterIndex(int filterIndex) {
+  static constexpr std::string_view kByIndex[] = {"mem", "mcd", "mcr", "mcr", "mcr", "gme", "ddf", "psx", "ps"};
+  if (filterIndex < 1 || filterIndex > 9) return std::nullopt;
+  return std::string(kByIndex[filterIndex - 1]);
+}
+
+std::string ForceExtension(std::string_view path, std::string_view ext) {
+  if (EndsInExtensionOf(path, 3)) return std::string(path.substr(0, path.size() - 3)) + std::string(ext);
+  if (EndsInExtensionOf(path, 2)) return std::string(path.substr(0, path.size() - 2)) + std::string(ext);
+  return std::string(path) + "." + std::string(ext);
+}
+
+int LogoIndexForPath(std::string_view path) {
+  const std::string ext = Lower(LastChars(path, 4));
+  if (ext == ".mem") return 0;
+  if (ext == ".mcd") return 1;
+  if (ext == ".gme") return 2;
+  if (ext == ".mcr") return Lower(path).find("epsxe") != std::string::npos ? 3 : 4;
+  if (ext == ".ddf") return 5;
+  return 2;
+}
+
+std::string OpenDialog(UserPort& port, std::string_view filter, std::string_view title, std::string_view initDir) {
+  FileDialogRequest request{std::string(title), std::string(filter), std::string(initDir), {}, 1};
+  const auto choice = port.ChooseFileToOpen(request);
+  if (!choice) return {};
+  return Trim(choice->path.substr(0, choice->path.find('\0')));
+}
+
+std::string SaveDialog(UserPort& port, std::string_view filter, std::string_view title, std::string_view initDir,
+                       std::string_view defaultName, std::string& outputExt) {
+  FileDialogRequest request{std::string(title), std::string(filter), std::string(initDir), std::string(defaultName),
+                            SaveDialogStartIndex(defaultName, outputExt)};
+  const auto choice = port.ChooseFileToSave(request);
+  if (!choice) return {};
+  const std::string confirmed = Trim(choice->path.substr(0, choice->path.find('\0')));
+  if (confirmed.empty()) return {};
+  if (auto ext = OutputExtForFilterIndex(choice->filterIndex)) outputExt = *ext;
+  std::string path = ForceExtension(confirmed, outputExt);
+  if (path != confirmed && FileExists(path)) {
+    const std::string question = path + " already exists. Do you want to replace it?";
+    if (port.Ask(question, Buttons::YesNo, Answer::No) != Answer::Yes) return {};
+  }
+  return path;
+}
+
+LoadOutcome LoadCard(Pane& pane, std::string& outputExt, UserPort& port, std::string* reason) {
+  pane.image.clear();
+  pane.loadedStamp.reset();
+  if (!FileExists(pane.path)) return LoadOutcome::NoSuchFile;
+  outputExt = std::string(LastChars(pane.path, 3));
+  if (outputExt == ".ps") outputExt = "ps";
+  ReadResult read = ReadCardFile(pane.path);
+  if (read.ok) {
+    pane.image = std::move(read.bytes);
+    pane.loadedStamp = StampOf(pane.path);
+  } else if (reason) {
+    *reason = read.reason;
+  }
+  pane.cardModified = false;
+  RefreshSlots(pane, port);
+  return read.ok ? LoadOutcome::Loaded : LoadOutcome::Unreadable;
+}
+
+std::string SaveFailedMessage(std::string_view path, std::string_view reason) {
+  return std::string(path) + " could not be saved: " + std::string(reason) + ".";
+}
+
+SaveOutcome SaveCard(std::string path, Pane& pane, std::string& outputExt, UserPort& port) {
+  if (pane.image.empty()) return SaveOutcome::NoCard;
+  const auto source = PaneFormat(pane);
+  if (!source || !IsWellFormed(pane.image, *source)) {
+    port.ShowMessage(text::kWrongFormat, MessageIcon::Information);
+    return SaveOutcome::WrongFormat;
+  }
+  if (outputExt.empty()) outputExt = std::string(FormatExtension(*source));
+
+  std::optional<Format> target;
+  if (path.empty()) {
+    std::string proposed;
+    if (EndsInExtensionOf(pane.path, 3)) {
+      outputExt = pane.path.substr(pane.path.size() - 3);
+      proposed = pane.path.substr(0, pane.path.size() - 4);
+    }
+    const std::string title = "Save Memory Card " + std::to_string(pane.index + 1) + " As...";
+    path = SaveDialog(port, filters::kSaveAs, title, proposed, proposed, outputExt);
+    if (path.empty()) return SaveOutcome::Cancelled;
+    target = FormatFromExtension(outputExt);
+  } else {
+    target = FormatFromPath(path);
+  }
+
+  // Another program (an emulator) may have rewritten the card file since it was loaded.
+  if (pane.loadedStamp && path == pane.path && StampOf(path) != pane.loadedStamp) {
+    const std::string question = path + " has changed on disk since it was opened. Overwrite it?";
+    if (port.Ask(question, Buttons::YesNo, Answer::No) != Answer::Yes) return SaveOutcome::Cancelled;
+  }
+
+  const auto content = BuildFileContent(pane.image, *source, target);
+  const WriteResult written = WriteFileAtomic(path, *content);
+  if (!written.ok) {
+    port.ShowMessage(SaveFailedMessage(path, written.reason), MessageIcon::Information);
+    return SaveOutcome::WriteFailed;
+  }
+  if (path == pane.path) pane.loadedStamp = StampOf(path);
+  pane.cardModified = false;
+  return SaveOutcome::Saved;
+}
+
+}  // namespace selvane
