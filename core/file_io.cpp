@@ -1,5 +1,6 @@
 #include "core/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -30,6 +31,38 @@ bool SyncToDisk(std::FILE* file) {
 }
 
 std::string SystemReason(int error) { return std::generic_category().message(error); }
+
+constexpr const char* kTooLargeReason = "file is larger than 16 MiB, too large for a memory card";
+constexpr const char* kNotRegularReason = "not a regular file";
+
+// A card path that is a symbolic link (a card kept elsewhere and linked into an emulator's folder)
+// is saved through the link: the file it points to is replaced and the link stays.
+fs::path ThroughLinks(const fs::path& path) {
+  std::error_code ec;
+  if (!fs::is_symlink(fs::symlink_status(path, ec)) || ec) return path;
+  const fs::path resolved = fs::weakly_canonical(path, ec);
+  return ec ? path : resolved;
+}
+
+// Whether this process may write the existing file itself. The rename would replace a read-only
+// file wherever its folder is writable (and the superuser passes every permission check), so a file
+// without any write permission bit, or one this user may not write, is refused.
+bool MayWrite(const fs::path& path, fs::perms perms, int& error) {
+  constexpr fs::perms kAnyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  if ((perms & kAnyWrite) == fs::perms::none) {
+    error = EACCES;
+    return false;
+  }
+#if !defined(_WIN32)
+  if (access(path.c_str(), W_OK) != 0) {
+    error = errno;
+    return false;
+  }
+#else
+  (void)path;
+#endif
+  return true;
+}
 
 // A temporary name next to the target that no other file has, e.g. ".card.mcr.3f9a1c.tmp".
 fs::path TemporaryNameFor(const fs::path& target) {
@@ -66,7 +99,7 @@ ReadResult ReadCardFile(std::string_view path) {
     return result;
   }
   if (!fs::is_regular_file(st)) {
-    result.reason = "not a regular file";
+    result.reason = kNotRegularReason;
     return result;
   }
   const auto size = fs::file_size(p, ec);
@@ -75,7 +108,7 @@ ReadResult ReadCardFile(std::string_view path) {
     return result;
   }
   if (size > kMaxCardFileSize) {
-    result.reason = "file is larger than 16 MiB, too large for a memory card";
+    result.reason = kTooLargeReason;
     return result;
   }
   std::FILE* file = std::fopen(p.string().c_str(), "rb");
@@ -83,20 +116,32 @@ ReadResult ReadCardFile(std::string_view path) {
     result.reason = SystemReason(errno);
     return result;
   }
-  // Read up to the limit even if the file grew after its size was taken.
   CardImage bytes(static_cast<std::size_t>(size));
   std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+  // The file may have grown after its size was taken (an emulator writing it): take the rest too,
+  // but never hold more than the limit, and refuse the file once it passes it.
   std::uint8_t extra[4096];
-  while (got == bytes.size() && bytes.size() < kMaxCardFileSize) {
+  bool tooLarge = false;
+  while (got == bytes.size()) {
     const std::size_t more = std::fread(extra, 1, sizeof extra, file);
     if (more == 0) break;
-    const std::size_t room = static_cast<std::size_t>(kMaxCardFileSize) - bytes.size();
-    bytes.insert(bytes.end(), extra, extra + std::min(more, room));
+    if (bytes.size() + more > kMaxCardFileSize) {
+      tooLarge = true;
+      break;
+    }
+    if (bytes.size() + more > bytes.capacity()) {
+      bytes.reserve(std::min<std::size_t>(kMaxCardFileSize, std::max(bytes.capacity() * 2, bytes.size() + more)));
+    }
+    bytes.insert(bytes.end(), extra, extra + more);
     got = bytes.size();
   }
   const bool failed = std::ferror(file) != 0;
   const int error = errno;
   std::fclose(file);
+  if (tooLarge) {
+    result.reason = kTooLargeReason;
+    return result;
+  }
   if (failed) {
     result.reason = SystemReason(error);
     return result;
@@ -110,21 +155,24 @@ ReadResult ReadCardFile(std::string_view path) {
 WriteResult WriteFileAtomic(std::string_view path, Bytes content) {
   WriteResult result;
   std::error_code ec;
-  const fs::path target = ToPath(path);
   if (path.empty()) {
     result.reason = SystemReason(ENOENT);
     return result;
   }
+  const fs::path target = ThroughLinks(ToPath(path));
   const auto st = fs::status(target, ec);
   const bool exists = !ec && fs::exists(st);
   if (exists && fs::is_directory(st)) {
     result.reason = SystemReason(EISDIR);
     return result;
   }
-  // The rename would replace a read-only file even where the file itself cannot be written, so
-  // the file's own write permission is honoured here.
-  if (exists && (st.permissions() & fs::perms::owner_write) == fs::perms::none) {
-    result.reason = "the file is read-only";
+  // A pipe, device or socket is no card file; renaming over it would replace it with one.
+  if (exists && !fs::is_regular_file(st)) {
+    result.reason = kNotRegularReason;
+    return result;
+  }
+  if (int error = 0; exists && !MayWrite(target, st.permissions(), error)) {
+    result.reason = error == EACCES ? "the file is read-only" : SystemReason(error);
     return result;
   }
 
