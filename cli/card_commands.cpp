@@ -25,13 +25,18 @@ bool LoadPane(Pane& pane, const std::string& path, CliPort& port) {
   std::string reason;
   const int before = port.MessageCount();
   switch (LoadCard(pane, outputExt, port, &reason)) {
-    case LoadOutcome::NoSuchFile:
-      port.Print("no such file, or the file is empty");
+    case LoadOutcome::NoSuchFile: {
+      // Say why: missing, empty, or no regular file at all (a folder, pipe or device, which the
+      // reader refuses without opening it).
+      const ReadResult probe = ReadCardFile(path);
+      port.Print(probe.ok ? std::string("the file is empty") : "cannot be read: " + probe.reason);
       return false;
+    }
     case LoadOutcome::Unreadable:
       port.Print("cannot be read: " + reason);
       return false;
-    case LoadOutcome::Loaded: break;
+    case LoadOutcome::Loaded:
+      break;
   }
   return port.MessageCount() == before;  // "Memory card format not supported" was printed otherwise
 }

@@ -1,0 +1,127 @@
+// selvane-cli given files that are no memory card: a sparse 4 GiB card, a file one byte over
+// 16 MiB, a FIFO, a device, a folder, a file it may not read. Each is refused quickly with
+// "<path>: cannot be read: <reason>" and exit status 1, and nothing is written.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/card.h"
+#include "examples/card_builder.h"
+#include "tests/cli/cli_process.h"
+
+namespace selvane {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CliLimits;
+using testing::CliRun;
+using testing::Listing;
+using testing::RunCli;
+
+class HostileFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "selvane-hostile-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  fs::path Sized(const std::string& name, std::uintmax_t size) {
+    const fs::path path = dir_ / name;
+    { std::ofstream touch(path); }
+    fs::resize_file(path, size);  // sparse: the blocks are never written
+    return path;
+  }
+
+  // list, info and convert of `card` all refuse it with `reason`; convert writes nothing.
+  void ExpectRefused(const fs::path& card, const std::string& reason, const CliLimits& limits = {}) {
+    const std::string expected = card.string() + ": cannot be read: " + reason + "\n";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"list", card.string()}, std::vector<std::string>{"info", card.string()},
+          std::vector<std::string>{"info", "--json", card.string()},
+          std::vector<std::string>{"convert", card.string(), (dir_ / "out.mem").string()}}) {
+      const auto before = Listing(dir_);
+      const CliRun run = RunCli(args, limits);
+      EXPECT_EQ(run.status, 1) << args[0] << " " << card << ": " << run.err;
+      // An unreadable ".gme" leaves an empty image without a raw card, so the list rebuild also says
+      // "Memory card format not supported" first, as the window does.
+      EXPECT_TRUE(run.err.ends_with(expected)) << args[0] << ": " << run.err;
+      EXPECT_EQ(run.out, "") << args[0];
+      EXPECT_EQ(Listing(dir_), before) << args[0];
+    }
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(HostileFiles, SparseFourGibibyteCard) {
+  ExpectRefused(Sized("huge.mcr", std::uintmax_t{4} << 30), "file is larger than 16 MiB, too large for a memory card");
+}
+
+TEST_F(HostileFiles, DexDriveCardOneByteOverSixteenMebibytes) {
+  const fs::path path = Sized("big.gme", kMaxCardFileSize + 1);
+  ExpectRefused(path, "file is larger than 16 MiB, too large for a memory card");
+  // One byte less is a file the reader takes: a .gme of zeros has no raw card to list.
+  fs::resize_file(path, kMaxCardFileSize);
+  const CliRun run = RunCli({"list", path.string()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, path.string() + ": Memory card format not supported\n");
+}
+
+TEST_F(HostileFiles, FifoIsRefusedWithoutWaitingForAWriter) {
+  const fs::path path = dir_ / "pipe.mcr";
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  CliLimits limits;
+  limits.timeoutSeconds = 10;  // an open() of the FIFO would wait here for ever
+  ExpectRefused(path, "not a regular file", limits);
+}
+
+TEST_F(HostileFiles, DeviceIsRefused) {
+  CliLimits limits;
+  limits.timeoutSeconds = 10;  // reading /dev/zero to its end would never finish
+  ExpectRefused("/dev/zero", "not a regular file", limits);
+  fs::create_symlink("/dev/zero", dir_ / "zero.mcr");  // a card name does not make it a card
+  ExpectRefused(dir_ / "zero.mcr", "not a regular file", limits);
+}
+
+TEST_F(HostileFiles, FolderIsRefused) {
+  fs::create_directory(dir_ / "folder.mcr");
+  ExpectRefused(dir_ / "folder.mcr", std::generic_category().message(EISDIR));
+}
+
+TEST_F(HostileFiles, MissingAndEmptyFiles) {
+  ExpectRefused(dir_ / "absent.mcr", std::generic_category().message(ENOENT));
+  { std::ofstream touch(dir_ / "empty.mcr"); }
+  const CliRun run = RunCli({"list", (dir_ / "empty.mcr").string()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, (dir_ / "empty.mcr").string() + ": the file is empty\n");
+}
+
+TEST_F(HostileFiles, FileWithoutReadPermission) {
+  const fs::path path = dir_ / "secret.mcr";
+  const CardImage card = demo::CardBuilder().AddSave(1, 1, "Secret").Build(Format::Mcr);
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(card.data()), static_cast<std::streamsize>(card.size()));
+  }
+  fs::permissions(path, fs::perms::none);
+  // chmod 000 stops everyone but the superuser, so the command runs as an ordinary user.
+  CliLimits limits;
+  limits.ordinaryUser = true;
+  fs::permissions(dir_, fs::perms::others_write, fs::perm_options::add);  // let it try to write out.mem
+  ExpectRefused(path, std::generic_category().message(EACCES), limits);
+}
+
+}  // namespace
+}  // namespace selvane
