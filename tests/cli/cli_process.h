@@ -1,7 +1,7 @@
-// Runs selvane-cli as a child process, the way a script runs it, with optional limits that must
-// not touch the test process: a file size limit (with SIGXFSZ ignored, so a write fails with EFBIG
-// instead of killing the program), an ordinary user id when the tests run as the superuser, and a
-// time limit that turns a hang into a failure.
+// Runs selvane-cli as a child process with limits that must not touch the test process: a file
+// size limit (with SIGXFSZ ignored, so a write fails with EFBIG instead of killing the program),
+// an ordinary user id when the tests run as the superuser, and a time limit that turns a hang into
+// a failure.
 #pragma once
 
 #include <fcntl.h>
@@ -11,13 +11,13 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
-namespace selvane::testing {
+#include "tests/cli/cli_runner.h"
+
+namespace selvane::test {
 
 struct CliLimits {
   long fileSizeLimit = -1;  // bytes, -1 for none
@@ -25,29 +25,16 @@ struct CliLimits {
   unsigned timeoutSeconds = 30;
 };
 
-struct CliRun {
-  int status = -1;  // exit status, or 128 + signal
-  std::string out;
-  std::string err;
-};
-
-inline std::string ReadText(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // The user id of "nobody", which owns nothing that the tests create.
 inline constexpr uid_t kNobody = 65534;
 
-inline CliRun RunCli(const std::vector<std::string>& args, const CliLimits& limits = {}) {
+inline CliRun RunCliWithLimits(const std::vector<std::string>& args, const CliLimits& limits = {}) {
   const auto scratch = std::filesystem::temp_directory_path();
   const std::string tag = std::to_string(getpid());
   const auto outPath = scratch / ("selvane-cli-out-" + tag);
   const auto errPath = scratch / ("selvane-cli-err-" + tag);
 
-  std::vector<std::string> argv{SELVANE_CLI};
+  std::vector<std::string> argv{SELVANE_CLI_PATH};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> cargs;
   for (auto& a : argv) cargs.push_back(a.data());
@@ -57,7 +44,9 @@ inline CliRun RunCli(const std::vector<std::string>& args, const CliLimits& limi
   if (pid == 0) {
     const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out < 0 || err < 0) _exit(120);
+    const int in = open("/dev/null", O_RDONLY);
+    if (out < 0 || err < 0 || in < 0) _exit(120);
+    dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
     if (limits.fileSizeLimit >= 0) {
@@ -89,4 +78,4 @@ inline std::set<std::string> Listing(const std::filesystem::path& folder) {
   return names;
 }
 
-}  // namespace selvane::testing
+}  // namespace selvane::test

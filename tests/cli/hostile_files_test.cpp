@@ -19,10 +19,10 @@ namespace selvane {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::CliLimits;
-using testing::CliRun;
-using testing::Listing;
-using testing::RunCli;
+using test::CliLimits;
+using test::CliRun;
+using test::Listing;
+using test::RunCliWithLimits;
 
 class HostileFiles : public ::testing::Test {
  protected:
@@ -52,7 +52,7 @@ class HostileFiles : public ::testing::Test {
           std::vector<std::string>{"info", "--json", card.string()},
           std::vector<std::string>{"convert", card.string(), (dir_ / "out.mem").string()}}) {
       const auto before = Listing(dir_);
-      const CliRun run = RunCli(args, limits);
+      const CliRun run = RunCliWithLimits(args, limits);
       EXPECT_EQ(run.status, 1) << args[0] << " " << card << ": " << run.err;
       // An unreadable ".gme" leaves an empty image without a raw card, so the list rebuild also says
       // "Memory card format not supported" first, as the window does.
@@ -74,7 +74,7 @@ TEST_F(HostileFiles, DexDriveCardOneByteOverSixteenMebibytes) {
   ExpectRefused(path, "file is larger than 16 MiB, too large for a memory card");
   // One byte less is a file the reader takes: a .gme of zeros has no raw card to list.
   fs::resize_file(path, kMaxCardFileSize);
-  const CliRun run = RunCli({"list", path.string()});
+  const CliRun run = RunCliWithLimits({"list", path.string()});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, path.string() + ": Memory card format not supported\n");
 }
@@ -103,7 +103,7 @@ TEST_F(HostileFiles, FolderIsRefused) {
 TEST_F(HostileFiles, MissingAndEmptyFiles) {
   ExpectRefused(dir_ / "absent.mcr", std::generic_category().message(ENOENT));
   { std::ofstream touch(dir_ / "empty.mcr"); }
-  const CliRun run = RunCli({"list", (dir_ / "empty.mcr").string()});
+  const CliRun run = RunCliWithLimits({"list", (dir_ / "empty.mcr").string()});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, (dir_ / "empty.mcr").string() + ": the file is empty\n");
 }

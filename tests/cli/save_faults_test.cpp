@@ -21,10 +21,10 @@ namespace selvane {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::CliLimits;
-using testing::CliRun;
-using testing::Listing;
-using testing::RunCli;
+using test::CliLimits;
+using test::CliRun;
+using test::Listing;
+using test::RunCliWithLimits;
 
 std::vector<std::uint8_t> Slurp(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -77,7 +77,7 @@ class SaveFaults : public ::testing::TestWithParam<Writer> {
     return target;
   }
   CliRun Run(const fs::path& target, const CliLimits& limits = {}) {
-    return RunCli(GetParam().args(target, dir_ / "source.mcr"), limits);
+    return RunCliWithLimits(GetParam().args(target, dir_ / "source.mcr"), limits);
   }
   static void ExpectFailure(const CliRun& run, const fs::path& target, const std::string& reason) {
     EXPECT_EQ(run.status, 1) << run.err;
