@@ -37,7 +37,8 @@ CardImage OddStatuses() {
   card.AddSave(2, 2, "Odd Neighbours", "SLUS-30001");
   card.SetStatus(1, status::kLinkS);
   const std::uint8_t odd[] = {0x00, 0xFF, 0x50, 0xA4, 0x54, 0x01, 0x5F, 0xAF, 0x11, 0xA0, 0x52, 0xA2};
-  for (int slot = 4; slot <= kSlotCount; ++slot) card.SetStatus(slot, odd[static_cast<std::size_t>(slot - 4) % std::size(odd)]);
+  for (int slot = 4; slot <= kSlotCount; ++slot)
+    card.SetStatus(slot, odd[static_cast<std::size_t>(slot - 4) % std::size(odd)]);
   // Free-looking statuses that still carry a game ID pattern, so the list shows them.
   CardImage& raw = card.Raw();
   for (int slot : {5, 8, 14}) {
@@ -96,10 +97,14 @@ std::string Name(std::string_view stem, Format format) { return std::string(stem
 }  // namespace
 
 std::vector<CorpusCard> CorpusRawCards() {
-  return {{"empty", EmptyCard()},          {"demo", *ExtractRawCard(DemoCard(Format::Mcr), Format::Mcr)},
-          {"full", FullCard()},            {"chains", Chains()},
-          {"odd-statuses", OddStatuses()}, {"bad-checksums", BrokenChecksums()},
-          {"titles", Titles()},            {"erased", Erased()}};
+  return {{"empty", EmptyCard()},
+          {"demo", *ExtractRawCard(DemoCard(Format::Mcr), Format::Mcr)},
+          {"full", FullCard()},
+          {"chains", Chains()},
+          {"odd-statuses", OddStatuses()},
+          {"bad-checksums", BrokenChecksums()},
+          {"titles", Titles()},
+          {"erased", Erased()}};
 }
 
 std::vector<CorpusCard> GeneratedCorpus() {

@@ -13,10 +13,14 @@ namespace {
 
 Bytes HeaderTemplate(Family family) {
   switch (family) {
-    case Family::Vgs: return VgsHeader();
-    case Family::DexDrive: return DexDriveHeader();
-    case Family::Psm: return PsmHeader();
-    case Family::Raw: break;
+    case Family::Vgs:
+      return VgsHeader();
+    case Family::DexDrive:
+      return DexDriveHeader();
+    case Family::Psm:
+      return PsmHeader();
+    case Family::Raw:
+      break;
   }
   return {};
 }
@@ -63,6 +67,9 @@ void Run(const std::uint8_t* data, std::size_t size) {
   if (!IsWellFormed(image, source)) {
     Check(source == Format::Gme && !StartsWithPattern(raw), "only a DexDrive image without the pattern fails");
     Check(!BuildFileContent(image, source, Format::Mcr), "an image that is not well-formed is not converted");
+    std::vector<std::uint8_t> out(3, 0x55);
+    Check(!BuildFileContentInto(image, source, Format::Mem, out) && out.empty(),
+          "a refused conversion leaves the buffer empty");
     return;
   }
   const auto extracted = ExtractRawCard(image, source);
@@ -72,13 +79,18 @@ void Run(const std::uint8_t* data, std::size_t size) {
   for (Format target : kAllFormats) {
     const auto content = BuildFileContent(image, source, target);
     Check(content.has_value(), "a well-formed image converts to every format");
+    // The writer's reused buffer holds whatever the previous conversion left in it.
+    static std::vector<std::uint8_t> reused;
+    Check(BuildFileContentInto(image, source, target, reused) && reused == *content,
+          "building into a reused buffer gives the same bytes");
     if (FamilyOf(target) == FamilyOf(source)) {
       Check(*content == image, "within one family the image is written unchanged");
     } else {
       const Bytes header = HeaderTemplate(FamilyOf(target));
       Check(content->size() == header.size() + kRawCardSize, "a converted file is header plus raw card");
       Check(std::equal(header.begin(), header.end(), content->begin()), "a converted file starts with the template");
-      Check(std::equal(extracted->begin(), extracted->end(), content->begin() + static_cast<std::ptrdiff_t>(header.size())),
+      Check(std::equal(extracted->begin(), extracted->end(),
+                       content->begin() + static_cast<std::ptrdiff_t>(header.size())),
             "a converted file holds the raw card after its header");
     }
     // Back again. A DexDrive file finds its raw card by the pattern, so a raw card that does not

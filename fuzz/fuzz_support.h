@@ -46,8 +46,8 @@ class Input {
 // Paths the targets name their cards by: one per format, the odd spellings the format rule must
 // handle, and unsupported names.
 inline constexpr std::string_view kPaths[16] = {
-    "card.mem", "card.mcd", "card.mcr", "card.gme", "card.ddf", "card.psx", "card.ps", "CARD.PS",
-    "ePSXe/epsxe000.MCR", "x.GmE", ".ps", "ps", "card.bin", "", "card.psx.bak", "a.mcrx"};
+    "card.mem",           "card.mcd", "card.mcr", "card.gme", "card.ddf", "card.psx", "card.ps",      "CARD.PS",
+    "ePSXe/epsxe000.MCR", "x.GmE",    ".ps",      "ps",       "card.bin", "",         "card.psx.bak", "a.mcrx"};
 
 inline std::string PathFromInput(Input& in, std::uint8_t selector) {
   if (selector & 0x10) {
@@ -76,10 +76,18 @@ inline void Patch(Input& in, CardImage& image, Format format, std::size_t count)
     const std::uint8_t value = in.Byte();
     const int slot = where & 0x0F;
     switch ((where >> 4) & 0x03) {
-      case 0: FillClipped(image, offset + SlotEntryOffset(slot) + (index & 0x7F), 1, value); break;
-      case 1: FillClipped(image, offset + SaveBlockOffset(slot) + (index & 0x7F), 1, value); break;
-      case 2: FillClipped(image, (static_cast<std::size_t>(value) << 8 | index) % (offset + 1), 1, value); break;
-      case 3: image.resize(image.size() * (static_cast<std::size_t>(index) + 1) / 256 + value, 0x00); break;
+      case 0:
+        FillClipped(image, offset + SlotEntryOffset(slot) + (index & 0x7F), 1, value);
+        break;
+      case 1:
+        FillClipped(image, offset + SaveBlockOffset(slot) + (index & 0x7F), 1, value);
+        break;
+      case 2:
+        FillClipped(image, (static_cast<std::size_t>(value) << 8 | index) % (offset + 1), 1, value);
+        break;
+      case 3:
+        image.resize(image.size() * (static_cast<std::size_t>(index) + 1) / 256 + value, 0x00);
+        break;
     }
   }
 }
