@@ -73,6 +73,39 @@ void ConversionSeeds(const fs::path& out) {
   }
 }
 
+// Two cards and a few operations on them: selections, copy, move with a replace, toggle, edit,
+// compare, save, delete, clear.
+void OperationSeeds(const fs::path& out) {
+  const std::vector<std::vector<std::uint8_t>> scripts = {
+      // select slot 1 on pane 0, nothing on pane 1, copy 0 -> 1, delete on pane 0
+      {0x00, 0x01, 0x10, 0x00, 0x01, 0x02},
+      // select line 1 and line 0, move 0 -> 1 answering Yes, compare
+      {0x00, 0x02, 0x10, 0x01, 0x51, 0x06},
+      // toggle on both panes, compare, save both
+      {0x00, 0x05, 0x04, 0x10, 0x03, 0x14, 0x06, 0x07, 0x17},
+      // edit line 1 of pane 0: EUR, "SLES-12345"; save
+      {0x00, 0x02, 0x05, 0x02, 0x0A, 'S', 'L', 'E', 'S', '-', '1', '2', '3', '4', '5', 0x07},
+      // delete, clear, reload pane 0 with a changed status, copy 1 -> 0 answering No
+      {0x00, 0x07, 0x02, 0x10, 0x03, 0x12, 0x13, 0x08, 0x02, 0x00, 0x53, 0x10, 0x02, 0x21},
+  };
+
+  const std::uint8_t pairs[][2] = {{0, 0}, {1, 0}, {3, 2}, {2, 6}, {5, 4}, {7, 1}, {4, 3}, {6, 5}};
+  int n = 0;
+  for (const auto& script : scripts) {
+    for (const auto& pair : pairs) {
+      for (std::uint8_t format = 0; format < 7; format += 2) {
+        std::vector<std::uint8_t> seed;
+        for (int pane = 0; pane < 2; ++pane) {
+          const auto path = static_cast<std::uint8_t>((format + pane * 3) % 7);
+          seed.insert(seed.end(), {path, pair[pane], path, 0});
+        }
+        seed.insert(seed.end(), script.begin(), script.end());
+        Write(out, "ops-" + std::to_string(n++), seed);
+      }
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -83,6 +116,7 @@ int main(int argc, char** argv) {
   const fs::path folder = argv[1];
   SlotListSeeds(folder / "slot_list");
   ConversionSeeds(folder / "conversion");
+  OperationSeeds(folder / "operations");
   std::printf("%d seeds written to %s\n", written, folder.c_str());
   return 0;
 }
