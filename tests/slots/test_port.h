@@ -10,7 +10,7 @@
 
 #include "slots/pane.h"
 
-namespace selvane::testing {
+namespace selvane::testkit {
 
 class TestPort : public UserPort {
  public:
@@ -82,4 +82,4 @@ inline Pane ListedPane(CardImage image, Format format, int index = 0) {
   return pane;
 }
 
-}  // namespace selvane::testing
+}  // namespace selvane::testkit

@@ -13,8 +13,8 @@ namespace selvane {
 namespace {
 
 using demo::CardBuilder;
-using testing::ListedPane;
-using testing::TestPort;
+using testkit::ListedPane;
+using testkit::TestPort;
 using ByteVector = std::vector<std::uint8_t>;
 
 std::size_t Offset(const Pane& pane) { return *PaneDataOffset(pane); }
