@@ -29,8 +29,10 @@ bool ChecksumValid(const Pane& pane, int slot) {
 
 struct CompareSlotsTest : ::testing::Test {
   // The same 3-block save on both cards, in different slots and containers.
-  Pane left = ListedPane(CardBuilder().AddSave(2, 3, "SAME", "SLUS-00500", 'A', false, 8).Build(Format::Gme), Format::Gme, 0);
-  Pane right = ListedPane(CardBuilder().AddSave(9, 3, "SAME", "SLES-00999", 'E', true, 8).Build(Format::Psx), Format::Psx, 1);
+  Pane left =
+      ListedPane(CardBuilder().AddSave(2, 3, "SAME", "SLUS-00500", 'A', false, 8).Build(Format::Gme), Format::Gme, 0);
+  Pane right =
+      ListedPane(CardBuilder().AddSave(9, 3, "SAME", "SLES-00999", 'E', true, 8).Build(Format::Psx), Format::Psx, 1);
   TestPort port;
 
   std::vector<std::string> Compare(int line0, int line1) {

@@ -123,8 +123,9 @@ TEST(ToggleDeleted, FlipsTheWholeSaveFromAnyLineAndBackAgain) {
     EXPECT_EQ(StatusOf(pane, 6), 0xA3);
     EXPECT_EQ(StatusOf(pane, 7), 0x51);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(ChecksumOf(pane, 4 + i), sums[i] ^ 0xF0);
-    EXPECT_EQ((std::vector<std::string>(pane.lines.begin() + 3, pane.lines.begin() + 7)),
-              (std::vector<std::string>{"04 -del- TRIO", "05 -del- Linked Slot 4", "06 -del- Linked Slot 5", "07  SOLO"}));
+    EXPECT_EQ(
+        (std::vector<std::string>(pane.lines.begin() + 3, pane.lines.begin() + 7)),
+        (std::vector<std::string>{"04 -del- TRIO", "05 -del- Linked Slot 4", "06 -del- Linked Slot 5", "07  SOLO"}));
     EXPECT_TRUE(pane.cardModified);
 
     pane.selected = 3 + (line - 2) % 3;  // another line of the same save
