@@ -114,10 +114,13 @@ void CopySlot(Pane& source, Pane& target, bool move, UserPort& port) {
     const std::uint16_t next = i + 1 < blocks ? static_cast<std::uint16_t>(landing.lines[at + 1]) : kEndOfChain;
     LandBlock(source.image, *sourceOffset, first + i + 1, target.image, *targetOffset, landing.lines[at] + 1, next);
     target.cardModified = true;
-    RefreshSlots(target, port);
     // The source selection moves on to the line below, which ends the save unless it is a link.
     if (first + i < lineCount - 1) source.selected = first + i + 1;
   }
+  // The target's list is rebuilt once the save has landed. Nothing reads it between two blocks
+  // (their lines were chosen above) and nothing is shown meanwhile, so rebuilding it after every
+  // block would give the same list at many times the cost.
+  RefreshSlots(target, port);
 
   if (move) {
     // Only now that every block is on the target are the source's blocks freed.
