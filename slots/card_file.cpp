@@ -22,8 +22,8 @@ bool EndsInExtensionOf(std::string_view path, std::size_t n) {
 }
 
 int IndexForExtension(std::string_view lowerExt) {
-  static constexpr std::pair<std::string_view, int> kTable[] = {{"mem", 1}, {"mcd", 2}, {"mcr", 3}, {"gme", 6},
-                                                                {"ddf", 7}, {"psx", 8}, {"ps", 9}};
+  static constexpr std::pair<std::string_view, int> kTable[] = {
+      {"mem", 1}, {"mcd", 2}, {"mcr", 3}, {"gme", 6}, {"ddf", 7}, {"psx", 8}, {"ps", 9}};
   for (const auto& [ext, index] : kTable) {
     if (ext == lowerExt) return index;
   }
@@ -40,8 +40,8 @@ std::string Trim(std::string_view text) {
 }  // namespace
 
 int SaveDialogStartIndex(std::string_view defaultName, std::string_view outputExt) {
-  static constexpr std::pair<std::string_view, int> kByName[] = {{".mem", 1}, {".mcd", 2}, {".mcr", 3},
-                                                                 {".gme", 6}, {".ddf", 7}, {".psx", 8}};
+  static constexpr std::pair<std::string_view, int> kByName[] = {
+      {".mem", 1}, {".mcd", 2}, {".mcr", 3}, {".gme", 6}, {".ddf", 7}, {".psx", 8}};
   const std::string four = Lower(LastChars(defaultName, 4));
   for (const auto& [ext, index] : kByName) {
     if (four == ext) return index;
