@@ -41,8 +41,8 @@ void DeleteSlot(Pane& pane, UserPort& port) {
   }
   const int line = SelectedLine(pane);
   if (line < 0) return;
-  detail::FreeSlot(pane.image, *offset, line + 1);
-  pane.cardModified = true;
+  // A card that holds no bytes there (no card at all, or a short image) is not changed.
+  if (detail::FreeSlot(pane.image, *offset, line + 1) > 0) pane.cardModified = true;
   RefreshSlots(pane, port);
 }
 
@@ -57,10 +57,7 @@ void ClearAllSlots(Pane& pane, UserPort& port) {
       ShowFormatNotSupported(port);  // as each line's Delete would
       continue;
     }
-    if (line < kSlotCount) {
-      detail::FreeSlot(pane.image, *offset, line + 1);
-      pane.cardModified = true;
-    }
+    if (line < kSlotCount && detail::FreeSlot(pane.image, *offset, line + 1) > 0) pane.cardModified = true;
   }
   RefreshSlots(pane, port);
 }

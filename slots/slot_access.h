@@ -35,11 +35,11 @@ inline std::uint8_t WholeEntryStatus(Bytes image, std::size_t dataOffset, int sl
 }
 
 // Writes the free entry over slot n's directory frame and zeros over its block (clipped at the end
-// of the image).
-inline void FreeSlot(MutableBytes image, std::size_t dataOffset, int slot) {
+// of the image). Returns the number of bytes written: none when the slot lies past the end.
+inline std::size_t FreeSlot(MutableBytes image, std::size_t dataOffset, int slot) {
   static const auto kFree = FreeEntry();
-  WriteClipped(image, dataOffset + SlotEntryOffset(slot), kFree);
-  FillClipped(image, dataOffset + SaveBlockOffset(slot), kBlockSize, 0);
+  return WriteClipped(image, dataOffset + SlotEntryOffset(slot), kFree) +
+         FillClipped(image, dataOffset + SaveBlockOffset(slot), kBlockSize, 0);
 }
 
 }  // namespace selvane::detail

@@ -47,20 +47,22 @@ Landing PlanLanding(const Pane& target, std::size_t dataOffset, int chosen, int 
 // Writes source slot `from`'s directory frame and block over target slot `to`. A save's frame gets
 // `next` as its NextSlot (and a fresh checksum) unless it already says so; any other frame, and a
 // frame cut short by the end of the source image, travels byte for byte.
-void LandBlock(Bytes source, std::size_t sourceOffset, int from, MutableBytes target, std::size_t targetOffset, int to,
-               std::uint16_t next) {
+// Returns the number of bytes written.
+std::size_t LandBlock(Bytes source, std::size_t sourceOffset, int from, MutableBytes target, std::size_t targetOffset,
+                      int to, std::uint16_t next) {
   const Bytes entry = ClipRead(source, sourceOffset + SlotEntryOffset(from), kFrameSize);
+  std::size_t written = 0;
   if (entry.size() == kFrameSize && IsSaveStatus(entry[kEntryStatus]) && ReadLe16(entry, kEntryNextSlot) != next) {
     std::array<std::uint8_t, kFrameSize> frame;
     std::copy(entry.begin(), entry.end(), frame.begin());
     WriteLe16(frame, kEntryNextSlot, next);
     frame[kEntryChecksum] = FrameChecksum(frame);
-    WriteClipped(target, targetOffset + SlotEntryOffset(to), frame);
+    written += WriteClipped(target, targetOffset + SlotEntryOffset(to), frame);
   } else {
-    WriteClipped(target, targetOffset + SlotEntryOffset(to), entry);
+    written += WriteClipped(target, targetOffset + SlotEntryOffset(to), entry);
   }
-  WriteClipped(target, targetOffset + SaveBlockOffset(to),
-               ClipRead(source, sourceOffset + SaveBlockOffset(from), kBlockSize));
+  return written + WriteClipped(target, targetOffset + SaveBlockOffset(to),
+                                ClipRead(source, sourceOffset + SaveBlockOffset(from), kBlockSize));
 }
 
 }  // namespace
@@ -112,8 +114,10 @@ void CopySlot(Pane& source, Pane& target, bool move, UserPort& port) {
     const auto at = static_cast<std::size_t>(i);
     // NextSlot names the slot of the next block as it landed, less one; the last block ends the chain.
     const std::uint16_t next = i + 1 < blocks ? static_cast<std::uint16_t>(landing.lines[at + 1]) : kEndOfChain;
-    LandBlock(source.image, *sourceOffset, first + i + 1, target.image, *targetOffset, landing.lines[at] + 1, next);
-    target.cardModified = true;
+    if (LandBlock(source.image, *sourceOffset, first + i + 1, target.image, *targetOffset, landing.lines[at] + 1,
+                  next) > 0) {
+      target.cardModified = true;
+    }
     // The source selection moves on to the line below, which ends the save unless it is a link.
     if (first + i < lineCount - 1) source.selected = first + i + 1;
   }
@@ -125,8 +129,7 @@ void CopySlot(Pane& source, Pane& target, bool move, UserPort& port) {
   if (move) {
     // Only now that every block is on the target are the source's blocks freed.
     for (int i = 0; i < blocks; ++i) {
-      detail::FreeSlot(source.image, *sourceOffset, first + i + 1);
-      source.cardModified = true;
+      if (detail::FreeSlot(source.image, *sourceOffset, first + i + 1) > 0) source.cardModified = true;
     }
     RefreshSlots(source, port);
   }

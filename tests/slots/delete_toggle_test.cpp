@@ -57,6 +57,21 @@ TEST(DeleteSlot, WithoutSelectionDoesNothingAndSaysNothing) {
   EXPECT_TRUE(port.messages().empty());
 }
 
+TEST(DeleteSlot, APaneWithoutACardIsNotMarkedModified) {
+  TestPort port;
+  Pane empty = ListedPane(CardImage(), Format::Mcr);  // a file that could not be read
+  Pane card = ListedPane(CardBuilder().Build(Format::Mcr), Format::Mcr, 1);
+  empty.selected = 3;
+  DeleteSlot(empty, port);
+  ClearAllSlots(empty, port);
+  empty.selected = 3;
+  CopySlot(empty, card, true, port);
+  EXPECT_TRUE(empty.image.empty());
+  EXPECT_FALSE(empty.cardModified || card.cardModified);
+  EXPECT_EQ(card.image, CardBuilder().Build(Format::Mcr));
+  EXPECT_TRUE(port.messages().empty());
+}
+
 class ClearAllSlotsInFormat : public ::testing::TestWithParam<Format> {};
 
 TEST_P(ClearAllSlotsInFormat, FreesEveryEntryAndZerosEveryBlockButNothingElse) {
