@@ -90,6 +90,7 @@ PaneView::PaneView(int index, QWidget* parent) : index_(index) {
                      layout.lblMemCard, index);
   lblMemCard->setFont(ArialFont(kCaptionPointSize));
   lblMemCard->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  lblMemCard->setAccessibleName(card);
 
   txtMemCard = Place(new QLineEdit(parent), QStringLiteral("txtMemCard"), layout.txtMemCard, index);
   txtMemCard->setAccessibleName(card + QStringLiteral(" file"));
