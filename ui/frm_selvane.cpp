@@ -84,7 +84,6 @@ frmSelvane::frmSelvane(WindowStart start, QWidget* parent) : QMainWindow(parent)
   panes_[1].index = 1;
   setObjectName(QStringLiteral("frmSelvane"));
   setWindowTitle(QString::fromLatin1(kCaption));
-  setWindowIcon(QIcon(QStringLiteral(":/selvane/selvane.png")));
   BuildControls();
   BuildMenu();
   SetWideLayout(false);

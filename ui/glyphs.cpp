@@ -5,16 +5,24 @@
 #include <QPainterPath>
 #include <QPalette>
 #include <QPixmap>
+#include <QPixmapCache>
 
 namespace selvane::ui {
 namespace {
 
-// Draws at twice and once the size, so the symbol stays sharp on high-density screens.
+// Draws at twice and once the size, so the symbol stays sharp on high-density screens. The
+// pictures are drawn once and kept in the pixmap cache under `key`.
 template <typename Draw>
-QIcon MakeIcon(QSize size, Draw draw) {
+QIcon MakeIcon(const QString& key, QSize size, Draw draw) {
   QIcon icon;
   for (const qreal ratio : {1.0, 2.0}) {
-    QPixmap pixmap(size * ratio);
+    const QString cacheKey = key + QLatin1Char('@') + QString::number(ratio);
+    QPixmap pixmap;
+    if (QPixmapCache::find(cacheKey, &pixmap)) {
+      icon.addPixmap(pixmap);
+      continue;
+    }
+    pixmap = QPixmap(size * ratio);
     pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -24,6 +32,7 @@ QIcon MakeIcon(QSize size, Draw draw) {
     painter.setBrush(ink);
     draw(painter, ink);
     painter.end();
+    QPixmapCache::insert(cacheKey, pixmap);
     icon.addPixmap(pixmap);
   }
   return icon;
@@ -37,7 +46,8 @@ QPointF Mirror(QPointF p, qreal width, Direction direction) {
 
 QIcon TransferGlyph(Direction direction) {
   constexpr qreal kSize = 20;
-  return MakeIcon(QSize(20, 20), [direction](QPainter& painter, const QColor&) {
+  const QString key = QStringLiteral("selvane-transfer-%1").arg(direction == Direction::Right ? 'r' : 'l');
+  return MakeIcon(key, QSize(20, 20), [direction](QPainter& painter, const QColor&) {
     QPainterPath path;
     path.moveTo(Mirror({5, 2}, kSize, direction));
     path.lineTo(Mirror({16, 10}, kSize, direction));
@@ -49,7 +59,8 @@ QIcon TransferGlyph(Direction direction) {
 
 QIcon ResizeGlyph(Direction direction) {
   constexpr qreal kWidth = 16;
-  return MakeIcon(QSize(16, 12), [direction](QPainter& painter, const QColor& ink) {
+  const QString key = QStringLiteral("selvane-resize-%1").arg(direction == Direction::Right ? 'r' : 'l');
+  return MakeIcon(key, QSize(16, 12), [direction](QPainter& painter, const QColor& ink) {
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(ink, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     for (const qreal x : {2.0, 8.0}) {

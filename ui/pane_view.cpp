@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
+#include <QPixmapCache>
 #include <QPushButton>
 
 #include "ui/fonts.h"
@@ -57,6 +58,17 @@ constexpr const char* kLogoFiles[kLogoCount] = {
 constexpr const char* kLogoNames[kLogoCount] = {"Virtual Game Station", "Bleem", "DexDrive", "ePSXe", "PSEmu Pro",
                                                 "Mad Katz's Data Deck"};
 
+// Logo k's picture, decoded once and then taken from the pixmap cache.
+QPixmap LogoPicture(int k) {
+  const QString key = QStringLiteral("selvane-logo-%1").arg(k);
+  QPixmap picture;
+  if (!QPixmapCache::find(key, &picture)) {
+    picture.load(QString::fromLatin1(kLogoFiles[k]));
+    QPixmapCache::insert(key, picture);
+  }
+  return picture;
+}
+
 template <typename Widget>
 Widget* Place(Widget* widget, const QString& name, const TwipsRect& rect, int paneIndex) {
   widget->setObjectName(name + QString::number(paneIndex));
@@ -78,7 +90,7 @@ PaneView::PaneView(int index, QWidget* parent) : index_(index) {
     auto* logo = new QLabel(parent);
     logo->setObjectName(QStringLiteral("imgEmu%1").arg(index * kLogoCount + k));
     logo->setGeometry(ToPixels(layout.imgEmu[static_cast<std::size_t>(k)]));
-    logo->setPixmap(QPixmap(QString::fromLatin1(kLogoFiles[k])));
+    logo->setPixmap(LogoPicture(k));
     logo->setScaledContents(true);
     logo->setAccessibleName(QString::fromLatin1(kLogoNames[k]));
     logo->setAccessibleDescription(card + QStringLiteral(" format"));
