@@ -11,7 +11,9 @@ constexpr const char* kCardFormats = "The format is decided by the extension: .m
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   using namespace selvane::cli;
   CLI::App app{"selvane-cli: list, inspect, convert and edit PlayStation memory card images.", "selvane-cli"};
   app.footer(kCardFormats);
@@ -58,4 +60,15 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "selvane-cli: " << e.what() << "\n";
+    return selvane::cli::kExitFailed;
+  }
 }

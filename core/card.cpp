@@ -168,15 +168,25 @@ std::optional<std::vector<std::uint8_t>> ExtractRawCard(Bytes image, Format form
   return raw;
 }
 
-std::optional<std::vector<std::uint8_t>> BuildFileContent(Bytes image, Format source, std::optional<Format> target) {
-  if (!IsWellFormed(image, source)) return std::nullopt;
-  if (!target || FamilyOf(*target) == FamilyOf(source)) return std::vector<std::uint8_t>(image.begin(), image.end());
-  const auto raw = ExtractRawCard(image, source);
+bool BuildFileContentInto(Bytes image, Format source, std::optional<Format> target, std::vector<std::uint8_t>& out) {
+  out.clear();
+  if (!IsWellFormed(image, source)) return false;
+  if (!target || FamilyOf(*target) == FamilyOf(source)) {
+    out.assign(image.begin(), image.end());
+    return true;
+  }
   const Bytes header = HeaderOf(FamilyOf(*target));
+  const Bytes raw = ClipRead(image, DataOffset(image, source).value_or(0), kRawCardSize);
+  out.reserve(header.size() + kRawCardSize);
+  out.insert(out.end(), header.begin(), header.end());
+  out.insert(out.end(), raw.begin(), raw.end());
+  out.resize(header.size() + kRawCardSize, 0);  // a short DexDrive image ends in zeros
+  return true;
+}
+
+std::optional<std::vector<std::uint8_t>> BuildFileContent(Bytes image, Format source, std::optional<Format> target) {
   std::vector<std::uint8_t> content;
-  content.reserve(header.size() + kRawCardSize);
-  content.insert(content.end(), header.begin(), header.end());
-  content.insert(content.end(), raw->begin(), raw->end());
+  if (!BuildFileContentInto(image, source, target, content)) return std::nullopt;
   return content;
 }
 

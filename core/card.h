@@ -64,6 +64,9 @@ std::optional<std::vector<std::uint8_t>> ExtractRawCard(Bytes image, Format form
 // when both are of one family or when `target` is nullopt (an extension outside the seven formats),
 // otherwise the target's header followed by the raw card. nullopt when the image is not well-formed.
 std::optional<std::vector<std::uint8_t>> BuildFileContent(Bytes image, Format source, std::optional<Format> target);
+// The same into `out`, reusing its storage; returns false (and leaves `out` empty) when the image
+// is not well-formed.
+bool BuildFileContentInto(Bytes image, Format source, std::optional<Format> target, std::vector<std::uint8_t>& out);
 
 // A new, empty raw card: header frame "MC" with checksum 0x0E, fifteen free entries, zero blocks.
 CardImage EmptyCard();

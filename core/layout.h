@@ -70,6 +70,6 @@ inline constexpr std::size_t kPsmHeaderSize = 256;
 static_assert(kDexDriveHeaderSize == 0xF40);
 
 // A file larger than this is no memory card of any container format; it is never read.
-inline constexpr std::uintmax_t kMaxCardFileSize = 16u * 1024u * 1024u;
+inline constexpr std::uintmax_t kMaxCardFileSize = std::uintmax_t{16} * 1024 * 1024;
 
 }  // namespace selvane
