@@ -94,6 +94,11 @@ Answer QtUserPort::Ask(std::string_view text, Buttons buttons, Answer defaultAns
   }
 }
 
+void QtShellMessages::ShowExclamation(std::string_view title, std::string_view text) {
+  QMessageBox box(QMessageBox::Warning, FromText(title), MessageText(text), QMessageBox::Ok);
+  box.exec();
+}
+
 std::optional<FileChoice> QtUserPort::ChooseFileToOpen(const FileDialogRequest& request) {
   return RunFileDialog(request, false);
 }

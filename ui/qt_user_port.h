@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <string_view>
 
+#include "shell/shell_messages.h"
 #include "slots/user_port.h"
 
 class QWidget;
@@ -39,6 +40,12 @@ class QtUserPort : public UserPort {
   std::optional<FileChoice> RunFileDialog(const FileDialogRequest& request, bool save);
 
   QWidget* owner_;
+};
+
+// The file type registration's one message, as a message box titled with the application's title.
+class QtShellMessages : public shell::ShellMessages {
+ public:
+  void ShowExclamation(std::string_view title, std::string_view text) override;
 };
 
 }  // namespace selvane::ui

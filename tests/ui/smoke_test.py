@@ -8,7 +8,7 @@ Writes the demo cards into a temporary folder, starts Selvane with one of them o
 line (a path with a space, split by the shell into two arguments), reads the 15 lines of
 "Memory Card 1 slots" from the accessibility tree, compares them with what selvane-cli lists for
 the same file, closes the window as the close box does and checks that the program ended by
-itself and stored its settings.
+itself, stored its settings and registered the card types in its (temporary) data folder.
 """
 import ctypes
 import ctypes.util
@@ -163,7 +163,11 @@ def main():
             stored = f.read()
         if "Output=gme" not in stored or "Source=2" not in stored:
             fail("settings not stored at exit:\n" + stored)
-        print("Selvane closed cleanly and stored its settings")
+        # The start-up registered the card types with the desktop in the user's data folder.
+        entry = os.path.join(work, "data", "applications", "selvane.desktop")
+        if not os.path.isfile(entry):
+            fail("no desktop entry was registered at start-up")
+        print("Selvane registered its file types, closed cleanly and stored its settings")
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
