@@ -7,7 +7,7 @@
 
 namespace selvane::ui {
 
-inline constexpr qreal kControlPointSize = 8.25;  // buttons, path boxes, dialogs
+inline constexpr qreal kControlPointSize = 8.25;   // buttons, path boxes, dialogs
 inline constexpr qreal kCaptionPointSize = 14.25;  // "Memory Card 1:", "=?"
 inline constexpr qreal kListPointSize = 9.0;       // the slot lists
 

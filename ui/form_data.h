@@ -21,7 +21,7 @@ class GameIdEdit : public QLineEdit {
   explicit GameIdEdit(QWidget* parent = nullptr);
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;  // txtID_KeyPress
+  void keyPressEvent(QKeyEvent* event) override;   // txtID_KeyPress
   void focusInEvent(QFocusEvent* event) override;  // txtID_GotFocus
 };
 

@@ -73,7 +73,7 @@ constexpr char kCreditsText[] =
 
 }  // namespace
 
-frmSelvane::frmSelvane(WindowStart start, QWidget* parent) : QMainWindow(parent) {
+frmSelvane::frmSelvane(const WindowStart& start, QWidget* parent) : QMainWindow(parent) {
   if (start.port) {
     port_ = start.port;
   } else {
@@ -111,8 +111,7 @@ void frmSelvane::BuildControls() {
     connect(pane.btnNew, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnNew_Click(i); }); });
     connect(pane.btnDelete, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnDelete_Click(i); }); });
     connect(pane.btnConvert, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnConvert_Click(i); }); });
-    connect(pane.lstSlot, &QListWidget::doubleClicked, this,
-            [this, i] { Handle([this, i] { lstSlot_DblClick(i); }); });
+    connect(pane.lstSlot, &QListWidget::doubleClicked, this, [this, i] { Handle([this, i] { lstSlot_DblClick(i); }); });
   }
 
   const std::array<TwipsRect, 2> transferRects = {kTransfer0, kTransfer1};
@@ -401,17 +400,36 @@ void frmSelvane::Form_KeyUp(int keyCode, Qt::KeyboardModifiers shift) {
     if (pane.isValid()) PopupPane = pane.toInt();
   }
   switch (keyCode) {
-    case Qt::Key_O: mnuOpen_Click(); break;
-    case Qt::Key_S: mnuSave_Click(); break;
-    case Qt::Key_T: mnuSaveAs_Click(); break;
+    case Qt::Key_O:
+      mnuOpen_Click();
+      break;
+    case Qt::Key_S:
+      mnuSave_Click();
+      break;
+    case Qt::Key_T:
+      mnuSaveAs_Click();
+      break;
     case Qt::Key_X:
-    case Qt::Key_D: mnuDelete_Click(); break;
-    case Qt::Key_M: mnuMove_Click(); break;
-    case Qt::Key_C: mnuCopy_Click(); break;
-    case Qt::Key_N: mnuNew_Click(); break;
-    case Qt::Key_U: mnuToggleDeleted_Click(); break;
-    case Qt::Key_E: mnuEdit_Click(); break;
-    default: break;
+    case Qt::Key_D:
+      mnuDelete_Click();
+      break;
+    case Qt::Key_M:
+      mnuMove_Click();
+      break;
+    case Qt::Key_C:
+      mnuCopy_Click();
+      break;
+    case Qt::Key_N:
+      mnuNew_Click();
+      break;
+    case Qt::Key_U:
+      mnuToggleDeleted_Click();
+      break;
+    case Qt::Key_E:
+      mnuEdit_Click();
+      break;
+    default:
+      break;
   }
 }
 

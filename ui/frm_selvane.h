@@ -45,7 +45,7 @@ inline constexpr int kClientHeightTwips = 5265;
 class frmSelvane : public QMainWindow {  // NOLINT(readability-identifier-naming): the window's own name
   Q_OBJECT
  public:
-  explicit frmSelvane(WindowStart start = {}, QWidget* parent = nullptr);
+  explicit frmSelvane(const WindowStart& start = {}, QWidget* parent = nullptr);
   ~frmSelvane() override;
 
   // The state the window owns.

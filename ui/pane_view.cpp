@@ -27,7 +27,11 @@ constexpr PaneLayout kPane0{
     {120, 4440, 1155, 375},
     {1335, 4440, 1155, 375},
     {2565, 4440, 1155, 375},
-    {{{90, 0, 645, 660}, {120, 75, 555, 525}, {90, 135, 675, 450}, {60, 150, 1575, 450}, {135, 45, 585, 540},
+    {{{90, 0, 645, 660},
+      {120, 75, 555, 525},
+      {90, 135, 675, 450},
+      {60, 150, 1575, 450},
+      {135, 45, 585, 540},
       {90, 45, 660, 510}}},
     {390, 915, 15, 3405},
     "&New",
@@ -43,8 +47,12 @@ constexpr PaneLayout kPane1{
     {4290, 4455, 1155, 375},
     {5505, 4455, 1155, 375},
     {6735, 4455, 1155, 375},
-    {{{4320, 30, 645, 660}, {4350, 105, 555, 525}, {4320, 165, 675, 450}, {4290, 180, 1575, 450},
-      {4365, 75, 585, 540}, {4320, 75, 660, 510}}},
+    {{{4320, 30, 645, 660},
+      {4350, 105, 555, 525},
+      {4320, 165, 675, 450},
+      {4290, 180, 1575, 450},
+      {4365, 75, 585, 540},
+      {4320, 75, 660, 510}}},
     {4575, 945, 15, 3405},
     "Ne&w",
     "D&elete",
@@ -98,8 +106,8 @@ PaneView::PaneView(int index, QWidget* parent) : index_(index) {
     imgEmu[static_cast<std::size_t>(k)] = logo;
   }
 
-  lblMemCard = Place(new QLabel(card + QStringLiteral(":"), parent), QStringLiteral("lblMemCard"),
-                     layout.lblMemCard, index);
+  lblMemCard =
+      Place(new QLabel(card + QStringLiteral(":"), parent), QStringLiteral("lblMemCard"), layout.lblMemCard, index);
   lblMemCard->setFont(ArialFont(kCaptionPointSize));
   lblMemCard->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   lblMemCard->setAccessibleName(card);
@@ -107,8 +115,8 @@ PaneView::PaneView(int index, QWidget* parent) : index_(index) {
   txtMemCard = Place(new QLineEdit(parent), QStringLiteral("txtMemCard"), layout.txtMemCard, index);
   txtMemCard->setAccessibleName(card + QStringLiteral(" file"));
 
-  btnBrowse = Place(new QPushButton(QStringLiteral("..."), parent), QStringLiteral("btnBrowse"), layout.btnBrowse,
-                    index);
+  btnBrowse =
+      Place(new QPushButton(QStringLiteral("..."), parent), QStringLiteral("btnBrowse"), layout.btnBrowse, index);
   btnBrowse->setAccessibleName(QStringLiteral("Open ") + card);
   btnBrowse->setToolTip(QStringLiteral("Open ") + card);
 
@@ -131,8 +139,8 @@ PaneView::PaneView(int index, QWidget* parent) : index_(index) {
   btnDelete = Place(new QPushButton(QString::fromLatin1(layout.deleteCaption), parent), QStringLiteral("btnDelete"),
                     layout.btnDelete, index);
   btnDelete->setAccessibleName(QStringLiteral("Delete slot of ") + card);
-  btnConvert = Place(new QPushButton(QString::fromLatin1(layout.convertCaption), parent),
-                     QStringLiteral("btnConvert"), layout.btnConvert, index);
+  btnConvert = Place(new QPushButton(QString::fromLatin1(layout.convertCaption), parent), QStringLiteral("btnConvert"),
+                     layout.btnConvert, index);
   btnConvert->setAccessibleName(QStringLiteral("Save ") + card + QStringLiteral(" as"));
   for (QPushButton* button : {btnBrowse, btnNew, btnDelete, btnConvert}) button->setAutoDefault(false);
 }

@@ -15,18 +15,24 @@ QString FromText(std::string_view text) {
 
 QMessageBox::Icon ToQtIcon(MessageIcon icon) {
   switch (icon) {
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::Exclamation: return QMessageBox::Warning;
-    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::Information:
+      return QMessageBox::Information;
+    case MessageIcon::Exclamation:
+      return QMessageBox::Warning;
+    case MessageIcon::Question:
+      return QMessageBox::Question;
   }
   return QMessageBox::NoIcon;
 }
 
 QMessageBox::StandardButton ToQtButton(Answer answer) {
   switch (answer) {
-    case Answer::Yes: return QMessageBox::Yes;
-    case Answer::No: return QMessageBox::No;
-    case Answer::Cancel: return QMessageBox::Cancel;
+    case Answer::Yes:
+      return QMessageBox::Yes;
+    case Answer::No:
+      return QMessageBox::No;
+    case Answer::Cancel:
+      return QMessageBox::Cancel;
   }
   return QMessageBox::NoButton;
 }
@@ -64,7 +70,7 @@ QString SuffixOfNameFilter(const QString& nameFilter) {
   if (open < 0) return {};
   const QString first = nameFilter.mid(open + 1).section(QLatin1Char(' '), 0, 0).remove(QLatin1Char(')'));
   if (!first.startsWith(QStringLiteral("*.")) || first.size() < 3) return {};
-  const QString suffix = first.mid(2);
+  QString suffix = first.mid(2);
   if (suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?'))) return {};
   return suffix;
 }
@@ -88,9 +94,12 @@ Answer QtUserPort::Ask(std::string_view text, Buttons buttons, Answer defaultAns
   // Esc and the close box answer Cancel where there is one, No otherwise.
   box.setEscapeButton(buttons == Buttons::YesNoCancel ? QMessageBox::Cancel : QMessageBox::No);
   switch (box.exec()) {
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    default: return buttons == Buttons::YesNoCancel ? Answer::Cancel : Answer::No;
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    default:
+      return buttons == Buttons::YesNoCancel ? Answer::Cancel : Answer::No;
   }
 }
 
@@ -117,7 +126,8 @@ std::optional<FileChoice> QtUserPort::RunFileDialog(const FileDialogRequest& req
   dialog.setDirectory(StartFolder(FromText(request.initDir.empty() ? request.defaultName : request.initDir)));
   if (!request.defaultName.empty()) dialog.selectFile(QFileInfo(FromText(request.defaultName)).fileName());
 
-  const qsizetype start = request.filterIndex >= 1 && request.filterIndex <= nameFilters.size() ? request.filterIndex - 1 : 0;
+  const qsizetype start =
+      request.filterIndex >= 1 && request.filterIndex <= nameFilters.size() ? request.filterIndex - 1 : 0;
   if (!nameFilters.isEmpty()) dialog.selectNameFilter(nameFilters[start]);
   if (save) {
     // A name typed without extension gets the chosen filter's, so the dialog's own question about

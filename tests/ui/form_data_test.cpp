@@ -76,10 +76,14 @@ class FormDataTest : public QObject {
   void typedLettersBecomeUpperCase_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letters and digits") << "wxyz-00001" << "WXYZ-00001";
-    QTest::newRow("mixed case, punctuation, space") << "aBc .z_9" << "ABC .Z_9";
-    QTest::newRow("eleventh character refused") << "abcdefghijk" << "ABCDEFGHIJ";
-    QTest::newRow("upper case stays") << "SCUS-94163" << "SCUS-94163";
+    QTest::newRow("letters and digits") << "wxyz-00001"
+                                        << "WXYZ-00001";
+    QTest::newRow("mixed case, punctuation, space") << "aBc .z_9"
+                                                    << "ABC .Z_9";
+    QTest::newRow("eleventh character refused") << "abcdefghijk"
+                                                << "ABCDEFGHIJ";
+    QTest::newRow("upper case stays") << "SCUS-94163"
+                                      << "SCUS-94163";
   }
   void typedLettersBecomeUpperCase() {
     QFETCH(QString, typed);

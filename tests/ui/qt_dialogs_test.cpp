@@ -42,8 +42,7 @@ class QtDialogsTest : public QObject {
   void filterTextBecomesNameFilters_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("description naming its pattern") << "DexDrive (*.gme)|*.gme"
-                                                    << QStringList{"DexDrive (*.gme)"};
+    QTest::newRow("description naming its pattern") << "DexDrive (*.gme)|*.gme" << QStringList{"DexDrive (*.gme)"};
     QTest::newRow("trailing bar adds nothing") << "DexDrive (*.gme)|*.gme|" << QStringList{"DexDrive (*.gme)"};
     QTest::newRow("several patterns") << "All Memory Cards|*.mcd;*.mcr"
                                       << QStringList{"All Memory Cards (*.mcd *.mcr)"};

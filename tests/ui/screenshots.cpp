@@ -48,8 +48,8 @@ int main(int argc, char** argv) {
   QTemporaryDir config;
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
 
-  const std::string demo =
-      selvane::test::WriteCard(cards.filePath(QStringLiteral("demo.gme")), selvane::demo::DemoCard(selvane::Format::Gme));
+  const std::string demo = selvane::test::WriteCard(cards.filePath(QStringLiteral("demo.gme")),
+                                                    selvane::demo::DemoCard(selvane::Format::Gme));
   selvane::demo::CardBuilder second;
   second.AddSave(1, 1, "RALLY 2000", "SLES-01234", 'E', false, 5)
       .AddSave(2, 2, "SPACE MINER", "SLUS-04321", 'A', false, 6)

@@ -291,25 +291,44 @@ class WindowTest : public QObject {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("pixels");
-    QTest::newRow("lblMemCard0") << "lblMemCard0" << "Memory Card 1:" << QRect(53, 15, 163, 27);
-    QTest::newRow("lblMemCard1") << "lblMemCard1" << "Memory Card 2:" << QRect(335, 16, 163, 20);
-    QTest::newRow("btnBrowse0") << "btnBrowse0" << "..." << QRect(226, 41, 21, 19);
-    QTest::newRow("btnBrowse1") << "btnBrowse1" << "..." << QRect(504, 42, 21, 19);
-    QTest::newRow("btnNew0") << "btnNew0" << "&New" << QRect(8, 296, 77, 25);
-    QTest::newRow("btnNew1") << "btnNew1" << "Ne&w" << QRect(286, 297, 77, 25);
-    QTest::newRow("btnDelete0") << "btnDelete0" << "&Delete" << QRect(89, 296, 77, 25);
-    QTest::newRow("btnDelete1") << "btnDelete1" << "D&elete" << QRect(367, 297, 77, 25);
-    QTest::newRow("btnConvert0") << "btnConvert0" << "&Save As..." << QRect(171, 296, 77, 25);
-    QTest::newRow("btnConvert1") << "btnConvert1" << "Save &As..." << QRect(449, 297, 77, 25);
-    QTest::newRow("btnCompare") << "btnCompare" << "=?" << QRect(251, 230, 31, 38);
-    QTest::newRow("btnTransfer0") << "btnTransfer0" << "" << QRect(251, 100, 31, 38);
-    QTest::newRow("btnTransfer1") << "btnTransfer1" << "" << QRect(251, 158, 31, 38);
-    QTest::newRow("lstSlot0") << "lstSlot0" << "" << QRect(7, 62, 240, 227);
-    QTest::newRow("lstSlot1") << "lstSlot1" << "" << QRect(286, 63, 240, 227);
-    QTest::newRow("txtMemCard0") << "txtMemCard0" << "" << QRect(8, 41, 217, 19);
-    QTest::newRow("imgEmu3") << "imgEmu3" << "" << QRect(4, 10, 105, 30);
-    QTest::newRow("imgEmu9") << "imgEmu9" << "" << QRect(286, 12, 105, 30);
-    QTest::newRow("lblCredits") << "lblCredits" << "About Selvane 1.1" << QRect(10, 333, 112, 13);
+    QTest::newRow("lblMemCard0") << "lblMemCard0"
+                                 << "Memory Card 1:" << QRect(53, 15, 163, 27);
+    QTest::newRow("lblMemCard1") << "lblMemCard1"
+                                 << "Memory Card 2:" << QRect(335, 16, 163, 20);
+    QTest::newRow("btnBrowse0") << "btnBrowse0"
+                                << "..." << QRect(226, 41, 21, 19);
+    QTest::newRow("btnBrowse1") << "btnBrowse1"
+                                << "..." << QRect(504, 42, 21, 19);
+    QTest::newRow("btnNew0") << "btnNew0"
+                             << "&New" << QRect(8, 296, 77, 25);
+    QTest::newRow("btnNew1") << "btnNew1"
+                             << "Ne&w" << QRect(286, 297, 77, 25);
+    QTest::newRow("btnDelete0") << "btnDelete0"
+                                << "&Delete" << QRect(89, 296, 77, 25);
+    QTest::newRow("btnDelete1") << "btnDelete1"
+                                << "D&elete" << QRect(367, 297, 77, 25);
+    QTest::newRow("btnConvert0") << "btnConvert0"
+                                 << "&Save As..." << QRect(171, 296, 77, 25);
+    QTest::newRow("btnConvert1") << "btnConvert1"
+                                 << "Save &As..." << QRect(449, 297, 77, 25);
+    QTest::newRow("btnCompare") << "btnCompare"
+                                << "=?" << QRect(251, 230, 31, 38);
+    QTest::newRow("btnTransfer0") << "btnTransfer0"
+                                  << "" << QRect(251, 100, 31, 38);
+    QTest::newRow("btnTransfer1") << "btnTransfer1"
+                                  << "" << QRect(251, 158, 31, 38);
+    QTest::newRow("lstSlot0") << "lstSlot0"
+                              << "" << QRect(7, 62, 240, 227);
+    QTest::newRow("lstSlot1") << "lstSlot1"
+                              << "" << QRect(286, 63, 240, 227);
+    QTest::newRow("txtMemCard0") << "txtMemCard0"
+                                 << "" << QRect(8, 41, 217, 19);
+    QTest::newRow("imgEmu3") << "imgEmu3"
+                             << "" << QRect(4, 10, 105, 30);
+    QTest::newRow("imgEmu9") << "imgEmu9"
+                             << "" << QRect(286, 12, 105, 30);
+    QTest::newRow("lblCredits") << "lblCredits"
+                                << "About Selvane 1.1" << QRect(10, 333, 112, 13);
   }
   void controlsCarryTheirNamesCaptionsAndPlaces() {
     QFETCH(QString, name);
@@ -557,11 +576,20 @@ class WindowTest : public QObject {
     for (QAction* action : window_->popupMenu()->actions()) {
       items << (action->isSeparator() ? QStringLiteral("-") : action->objectName() + QLatin1Char('=') + action->text());
     }
-    const QStringList expected = {
-        "mnuOpen=&Open...\tCtrl+O", "mnuNew=&New\tCtrl+N", "-", "mnuSave=&Save\tCtrl+S",
-        "mnuSaveAs=Save &As...\tCtrl+T", "-", "mnuEdit=&Edit Slot\tCtrl+E", "mnuDelete=&Delete Slot\tCtrl+X",
-        "mnuClearAll=Clear All Slots", "-", "mnuToggleDeleted=&Undelete/Mark as Deleted\tCtrl+U", "-",
-        "mnuMove=&Move Slot\tCtrl+M", "mnuCopy=&Copy Slot\tCtrl+C"};
+    const QStringList expected = {"mnuOpen=&Open...\tCtrl+O",
+                                  "mnuNew=&New\tCtrl+N",
+                                  "-",
+                                  "mnuSave=&Save\tCtrl+S",
+                                  "mnuSaveAs=Save &As...\tCtrl+T",
+                                  "-",
+                                  "mnuEdit=&Edit Slot\tCtrl+E",
+                                  "mnuDelete=&Delete Slot\tCtrl+X",
+                                  "mnuClearAll=Clear All Slots",
+                                  "-",
+                                  "mnuToggleDeleted=&Undelete/Mark as Deleted\tCtrl+U",
+                                  "-",
+                                  "mnuMove=&Move Slot\tCtrl+M",
+                                  "mnuCopy=&Copy Slot\tCtrl+C"};
     QCOMPARE(items, expected);
   }
 
@@ -593,7 +621,8 @@ class WindowTest : public QObject {
     QCOMPARE(window.pane(0).image[4 * kFrame], std::uint8_t{0xA3});
     QVERIFY(List(0)->item(1)->text().contains(QStringLiteral("BRAVO")));
     ChooseFromMenu(0, 0, QStringLiteral("mnuClearAll"));
-    for (int line = 0; line < 15; ++line) QCOMPARE(List(0)->item(line)->text(), QStringLiteral("%1").arg(line + 1, 2, 10, QLatin1Char('0')));
+    for (int line = 0; line < 15; ++line)
+      QCOMPARE(List(0)->item(line)->text(), QStringLiteral("%1").arg(line + 1, 2, 10, QLatin1Char('0')));
     QVERIFY(window.pane(0).cardModified);
   }
 
