@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include "slots/operations.h"
 #include "ui/fonts.h"
 #include "ui/twips.h"
 
@@ -15,13 +16,19 @@ namespace selvane::ui {
 GameIdEdit::GameIdEdit(QWidget* parent) : QLineEdit(parent) {}
 
 void GameIdEdit::keyPressEvent(QKeyEvent* event) {
+  // The key filter of the game ID box (lower-case letters become upper case) works on the typed
+  // character; other keys and characters outside ASCII pass as they are.
   const QString typed = event->text();
-  if (typed.size() == 1 && typed[0] >= QLatin1Char('a') && typed[0] <= QLatin1Char('z')) {
-    QKeyEvent upper(event->type(), event->key(), event->modifiers(), typed.toUpper(), event->isAutoRepeat(),
-                    static_cast<ushort>(event->count()));
-    QLineEdit::keyPressEvent(&upper);
-    event->setAccepted(upper.isAccepted());
-    return;
+  if (typed.size() == 1 && typed[0].unicode() < 0x80) {
+    const char original = static_cast<char>(typed[0].unicode());
+    const char filtered = GameIdKey(original);
+    if (filtered != original) {
+      QKeyEvent replaced(event->type(), event->key(), event->modifiers(), QString(QLatin1Char(filtered)),
+                         event->isAutoRepeat(), static_cast<ushort>(event->count()));
+      QLineEdit::keyPressEvent(&replaced);
+      event->setAccepted(replaced.isAccepted());
+      return;
+    }
   }
   QLineEdit::keyPressEvent(event);
 }
