@@ -44,7 +44,10 @@ int main(int argc, char** argv) {
   }
   const QString out = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(out);
-  QTemporaryDir cards;
+  // A short, stable folder name, so that the path boxes in the pictures read well.
+  QDir cards(QDir::tempPath() + QStringLiteral("/selvane-screenshots"));
+  cards.removeRecursively();
+  QDir().mkpath(cards.path());
   QTemporaryDir config;
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
 
@@ -55,7 +58,7 @@ int main(int argc, char** argv) {
       .AddSave(2, 2, "SPACE MINER", "SLUS-04321", 'A', false, 6)
       .AddSave(4, 1, "CHESS CLUB", "SLPS-00777", 'I', false, 7);
   const std::string other =
-      selvane::test::WriteCard(cards.filePath(QStringLiteral("ePSXe/memcards/epsxe000.mcr")), second.Build());
+      selvane::test::WriteCard(cards.filePath(QStringLiteral("ePSXe/epsxe000.mcr")), second.Build());
 
   selvane::test::ScriptedPort port;
   port.openChoices.push_back(selvane::FileChoice{other, 3});
@@ -75,6 +78,7 @@ int main(int argc, char** argv) {
   QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnBrowse1")), Qt::LeftButton);
   Select(list0, 1);
   Select(window.findChild<QListWidget*>(QStringLiteral("lstSlot1")), 1);
-  if (!Grab(window, out + QStringLiteral("/screenshot-wide.png"))) return 1;
-  return 0;
+  const bool grabbed = Grab(window, out + QStringLiteral("/screenshot-wide.png"));
+  cards.removeRecursively();
+  return grabbed ? 0 : 1;
 }
