@@ -1,7 +1,263 @@
+// copy, move, delete, clear, toggle, edit and compare: each loads its cards into panes, runs the
+// window's operation and writes a changed card back with the window's save.
 #include "cli/slot_commands.h"
 
-namespace selvane::cli {
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <memory>
 
-void AddSlotCommands(CLI::App&, Streams&, int&) {}
+#include "core/layout.h"
+#include "slots/operations.h"
+
+namespace selvane::cli {
+namespace {
+
+bool IsSlot(int slot) { return slot >= 1 && slot <= kSlotCount; }
+
+int BadSlot(Streams io) {
+  io.err << "SLOT must be a number from 1 to 15\n";
+  return kExitUsage;
+}
+
+// A card that could not be saved back must not be changed at all, so the save's format check
+// runs before any operation.
+bool CanSaveBack(const Pane& pane, CliPort& port) {
+  const auto format = PaneFormat(pane);
+  if (format && IsWellFormed(pane.image, *format)) return true;
+  port.SetSubject(pane.path);
+  port.ShowMessage(text::kWrongFormat, MessageIcon::Information);
+  return false;
+}
+
+// The end of a one-card command: an unchanged card means the operation was refused (its message
+// was printed); a changed one is written back.
+int SaveIfModified(Pane& pane, CliPort& port) {
+  if (!pane.cardModified) return kExitFailed;
+  return SavePane(pane, port) ? kExitOk : kExitFailed;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::optional<int> RegionIndex(const std::string& name) {
+  const std::string lower = Lower(name);
+  if (lower == "usa") return 0;
+  if (lower == "eur") return 1;
+  if (lower == "jap") return 2;
+  return std::nullopt;
+}
+
+// The comparison's answer is the command's result: it goes to standard output. Other messages
+// go to standard error as usual.
+class ComparePort : public CliPort {
+ public:
+  ComparePort(std::ostream& out, std::ostream& err) : CliPort(err), out_(out) {}
+  void ShowMessage(std::string_view text, MessageIcon icon) override {
+    if (text == text::kIdentical || text == text::kDifferent) {
+      answer_ = std::string(text);
+      out_ << text << "\n";
+      return;
+    }
+    CliPort::ShowMessage(text, icon);
+  }
+  const std::string& Answer() const { return answer_; }
+
+ private:
+  std::ostream& out_;
+  std::string answer_;
+};
+
+}  // namespace
+
+std::optional<int> ParseSlotNumber(std::string_view text) {
+  if (text.empty() || text.size() > 2) return std::nullopt;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return IsSlot(value) ? std::optional<int>(value) : std::nullopt;
+}
+
+int RunCopy(const std::string& source, int slot, const std::string& target, const CopyOptions& options, Streams io) {
+  if (!IsSlot(slot) || (options.to && !IsSlot(*options.to))) return BadSlot(io);
+  CliPort port(io.err);
+  if (options.move && SameFile(source, target)) {
+    port.SetSubject(target);
+    port.Print("is the same card file as SRC; a move needs two cards");
+    return kExitFailed;
+  }
+  Pane from;
+  from.index = 0;
+  Pane to;
+  to.index = 1;
+  if (!LoadPane(from, source, port) || !LoadPane(to, target, port)) return kExitFailed;
+  if (!CanSaveBack(to, port) || (options.move && !CanSaveBack(from, port))) return kExitFailed;
+
+  from.selected = slot - 1;
+  if (options.to) to.selected = *options.to - 1;
+  port.SetSubject(target);
+  port.SetAnswer(options.replace ? Answer::Yes : Answer::No);
+  CopySlot(from, to, options.move, port);
+  // Any later question (a card file changed on disk meanwhile) is declined.
+  port.SetAnswer(Answer::No);
+  if (!to.cardModified) return kExitFailed;
+  // DST first: should SRC then fail to be written, the save exists twice rather than not at all.
+  if (!SavePane(to, port)) return kExitFailed;
+  if (options.move && !SavePane(from, port)) return kExitFailed;
+  return kExitOk;
+}
+
+int RunDelete(const std::string& card, int slot, Streams io) {
+  if (!IsSlot(slot)) return BadSlot(io);
+  CliPort port(io.err);
+  Pane pane;
+  if (!LoadPane(pane, card, port)) return kExitFailed;
+  pane.selected = slot - 1;
+  DeleteSlot(pane, port);
+  return SaveIfModified(pane, port);
+}
+
+int RunClear(const std::string& card, Streams io) {
+  CliPort port(io.err);
+  Pane pane;
+  if (!LoadPane(pane, card, port)) return kExitFailed;
+  ClearAllSlots(pane, port);
+  return SaveIfModified(pane, port);
+}
+
+int RunToggle(const std::string& card, int slot, Streams io) {
+  if (!IsSlot(slot)) return BadSlot(io);
+  CliPort port(io.err);
+  Pane pane;
+  if (!LoadPane(pane, card, port)) return kExitFailed;
+  pane.selected = slot - 1;
+  ToggleDeleted(pane, port);
+  return SaveIfModified(pane, port);
+}
+
+int RunEdit(const std::string& card, int slot, const EditOptions& options, Streams io) {
+  if (!IsSlot(slot)) return BadSlot(io);
+  if (!options.region && !options.id) {
+    io.err << "edit needs --region, --id or both\n";
+    return kExitUsage;
+  }
+  std::optional<int> region;
+  if (options.region) {
+    region = RegionIndex(*options.region);
+    if (!region) {
+      io.err << "--region must be usa, eur or jap\n";
+      return kExitUsage;
+    }
+  }
+  CliPort port(io.err);
+  Pane pane;
+  if (!LoadPane(pane, card, port)) return kExitFailed;
+  pane.selected = slot - 1;
+  const auto identity = BeginEditSlot(pane, port);
+  if (!identity) return kExitFailed;
+
+  // What the dialog's box would hold at OK: the typed ID, or the save's own.
+  std::string id = options.id ? *options.id : identity->id;
+  std::transform(id.begin(), id.end(), id.begin(), GameIdKey);
+  if (id.empty()) {
+    port.Print("the game ID is empty; nothing was changed");
+    return kExitFailed;
+  }
+  ApplyEditSlot(pane, *identity, region, id);
+  return SaveIfModified(pane, port);
+}
+
+int RunCompare(const std::string& card1, int slot1, const std::string& card2, int slot2, Streams io) {
+  if (!IsSlot(slot1) || !IsSlot(slot2)) return BadSlot(io);
+  ComparePort port(io.out, io.err);
+  Pane first;
+  first.index = 0;
+  Pane second;
+  second.index = 1;
+  if (!LoadPane(first, card1, port) || !LoadPane(second, card2, port)) return kExitUsage;
+  first.selected = slot1 - 1;
+  second.selected = slot2 - 1;
+  CompareSlots(first, second, port);
+  if (port.Answer() == text::kIdentical) return kExitOk;
+  if (port.Answer() == text::kDifferent) return kExitFailed;
+  return kExitUsage;
+}
+
+void AddSlotCommands(CLI::App& app, Streams& io, int& status) {
+  // The parsed arguments outlive this function: the callbacks run during parsing.
+  struct Args {
+    std::string card, source, target, slot, slot2, to, region, id;
+    bool replace = false;
+  };
+  auto args = std::make_shared<Args>();
+  const CLI::Validator slotCheck(
+      [](std::string& value) {
+        return ParseSlotNumber(value) ? std::string() : "SLOT must be a number from 1 to 15, not '" + value + "'";
+      },
+      "1..15");
+  auto slotOf = [](const std::string& value) { return ParseSlotNumber(value).value_or(0); };
+
+  for (const bool move : {false, true}) {
+    auto* cmd = app.add_subcommand(move ? "move" : "copy", move ? "Move the save on line SLOT of SRC into DST"
+                                                                : "Copy the save on line SLOT of SRC into DST");
+    cmd->add_option("SRC", args->source, "Card file the save is taken from")->required();
+    cmd->add_option("SLOT", args->slot, "Slot of SRC (1-15)")->required()->check(slotCheck);
+    cmd->add_option("DST", args->target, "Card file the save is written into")->required();
+    auto* to = cmd->add_option("--to", args->to, "Line of DST selected before the transfer (1-15)")->check(slotCheck);
+    cmd->add_flag("--replace", args->replace, "Answer Yes when asked to replace an occupied line");
+    cmd->callback([&io, &status, args, to, move, slotOf] {
+      CopyOptions options;
+      if (to->count() > 0) options.to = slotOf(args->to);
+      options.replace = args->replace;
+      options.move = move;
+      status = RunCopy(args->source, slotOf(args->slot), args->target, options, io);
+    });
+  }
+
+  auto* del = app.add_subcommand("delete", "Delete slot SLOT of CARD (free entry, zeroed block)");
+  del->add_option("CARD", args->card, "Card file")->required();
+  del->add_option("SLOT", args->slot, "Slot (1-15)")->required()->check(slotCheck);
+  del->callback([&io, &status, args, slotOf] { status = RunDelete(args->card, slotOf(args->slot), io); });
+
+  auto* clear = app.add_subcommand("clear", "Delete every slot of CARD");
+  clear->add_option("CARD", args->card, "Card file")->required();
+  clear->callback([&io, &status, args] { status = RunClear(args->card, io); });
+
+  auto* toggle = app.add_subcommand("toggle", "Mark the save on line SLOT of CARD as deleted, or undelete it");
+  toggle->add_option("CARD", args->card, "Card file")->required();
+  toggle->add_option("SLOT", args->slot, "Slot (1-15)")->required()->check(slotCheck);
+  toggle->callback([&io, &status, args, slotOf] { status = RunToggle(args->card, slotOf(args->slot), io); });
+
+  auto* edit = app.add_subcommand("edit", "Set the region letter and/or game ID of the save on line SLOT of CARD");
+  edit->add_option("CARD", args->card, "Card file")->required();
+  edit->add_option("SLOT", args->slot, "Slot (1-15)")->required()->check(slotCheck);
+  auto* region = edit->add_option("--region", args->region, "usa, eur or jap")
+                     ->check(CLI::IsMember({"usa", "eur", "jap"}, CLI::ignore_case));
+  auto* id = edit->add_option("--id", args->id, "Game ID, up to 10 characters (lower case becomes upper case)");
+  edit->callback([&io, &status, args, region, id, slotOf] {
+    EditOptions options;
+    if (region->count() > 0) options.region = args->region;
+    if (id->count() > 0) options.id = args->id;
+    status = RunEdit(args->card, slotOf(args->slot), options, io);
+  });
+
+  auto* compare = app.add_subcommand("compare", "Compare the save blocks of SLOT1 of CARD1 and SLOT2 of CARD2");
+  compare->add_option("CARD1", args->source, "First card file")->required();
+  compare->add_option("SLOT1", args->slot, "Slot of CARD1 (1-15)")->required()->check(slotCheck);
+  compare->add_option("CARD2", args->target, "Second card file")->required();
+  compare->add_option("SLOT2", args->slot2, "Slot of CARD2 (1-15)")->required()->check(slotCheck);
+  compare->callback([&io, &status, args, slotOf] {
+    status = RunCompare(args->source, slotOf(args->slot), args->target, slotOf(args->slot2), io);
+  });
+}
 
 }  // namespace selvane::cli

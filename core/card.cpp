@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 namespace selvane {
 namespace {
@@ -125,9 +126,16 @@ std::optional<Format> FormatFromExtension(std::string_view ext) {
 }
 
 std::optional<std::size_t> FindRawCardStart(Bytes image) {
-  const auto it = std::search(image.begin(), image.end(), std::begin(kMagic), std::end(kMagic));
-  if (it == image.end()) return std::nullopt;
-  return static_cast<std::size_t>(it - image.begin());
+  // memchr finds each candidate "M" far faster than a byte-by-byte search through the header.
+  std::size_t at = 0;
+  while (image.size() >= sizeof kMagic && at <= image.size() - sizeof kMagic) {
+    const void* hit = std::memchr(image.data() + at, kMagic[0], image.size() - sizeof kMagic + 1 - at);
+    if (!hit) break;
+    at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - image.data());
+    if (std::memcmp(image.data() + at, kMagic, sizeof kMagic) == 0) return at;
+    ++at;
+  }
+  return std::nullopt;
 }
 
 std::optional<std::size_t> DataOffset(Bytes image, Format format) {

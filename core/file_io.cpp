@@ -69,9 +69,14 @@ fs::path TemporaryNameFor(const fs::path& target) {
   static std::mt19937_64 generator{std::random_device{}()};
   char suffix[17];
   std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(generator()));
-  fs::path name = target;
-  name.replace_filename("." + target.filename().string() + "." + suffix + ".tmp");
-  return name;
+  std::string name = ".";
+  name += target.filename().string();
+  name += '.';
+  name += suffix;
+  name += ".tmp";
+  fs::path path = target;
+  path.replace_filename(name);
+  return path;
 }
 
 }  // namespace
@@ -177,7 +182,13 @@ WriteResult WriteFileAtomic(std::string_view path, Bytes content) {
   }
 
   const fs::path temporary = TemporaryNameFor(target);
+  // "x" refuses to reuse an existing name; older Windows runtimes lack it, and there the random
+  // name alone keeps the temporary file apart.
+#if defined(_WIN32)
+  std::FILE* file = std::fopen(temporary.string().c_str(), "wb");
+#else
   std::FILE* file = std::fopen(temporary.string().c_str(), "wbx");
+#endif
   if (!file) {
     result.reason = SystemReason(errno);
     return result;

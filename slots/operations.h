@@ -14,7 +14,9 @@ namespace selvane {
 // CopySlot: copies (or, with `move`, moves) the save on the source pane's selected line into the
 // target pane. Walks back to the save's first block (moving the source selection), then writes the
 // save block by block, whole or not at all ("The memory card is full."), asking before replacing a
-// selected occupied target line.
+// selected occupied target line. Each landed save frame's NextSlot is rewritten to follow where the
+// blocks landed. A move frees the source blocks once all of them are on the target. `source` and
+// `target` are two different panes.
 void CopySlot(Pane& source, Pane& target, bool move, UserPort& port);
 
 // Delete of the selected slot (btnDelete_Click): free entry and zeroed block; nothing without a
@@ -25,6 +27,7 @@ void DeleteSlot(Pane& pane, UserPort& port);
 void ClearAllSlots(Pane& pane, UserPort& port);
 
 // Undelete/Mark as Deleted: flips the save on the selected line between in use and deleted.
+// "Select a slot" when nothing is selected or the line's save has no save status (a free entry).
 void ToggleDeleted(Pane& pane, UserPort& port);
 
 // btnCompare_Click: compares the save blocks of the two selected slots and shows the answer.
@@ -45,8 +48,13 @@ struct SlotIdentity {
 std::optional<SlotIdentity> BeginEditSlot(Pane& pane, UserPort& port);
 
 // EditSlot's second half, with the dialog's answer: writes the region letter (when a region was
-// chosen) and the ID's characters over bytes 12 on, recomputes the checksum, sets CardModified.
-// An empty `id` changes nothing.
+// chosen; none keeps byte 11) and the ID's characters (at most 10) over bytes 12 on, recomputes the
+// checksum and sets CardModified. Only the entry of `identity.line` changes; the list is not
+// rebuilt. An empty `id`, an unsupported format or a line outside 0..14 changes nothing.
 void ApplyEditSlot(Pane& pane, const SlotIdentity& identity, std::optional<int> region, std::string_view id);
+
+// The game ID box's key filter: a typed lower-case letter becomes upper case; every other key
+// passes unchanged.
+char GameIdKey(char typed);
 
 }  // namespace selvane

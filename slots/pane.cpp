@@ -1,5 +1,7 @@
 #include "slots/pane.h"
 
+#include <iterator>
+
 #include "slots/slot_list.h"
 
 namespace selvane {
@@ -7,12 +9,12 @@ namespace selvane {
 bool RefreshSlots(Pane& pane, UserPort& port) {
   const auto format = FormatFromPath(pane.path);
   pane.cardFormat = format ? std::string(FormatKey(*format)) : CardFormatKeyOfPath(pane.path);
-  const auto listing = BuildSlotLines(pane.path, pane.image);
+  auto listing = BuildSlotLines(pane.path, pane.image);
   if (!listing) {
     port.ShowMessage(text::kFormatNotSupported, MessageIcon::Information);
     return false;
   }
-  pane.lines.assign(listing->lines.begin(), listing->lines.end());
+  pane.lines.assign(std::make_move_iterator(listing->lines.begin()), std::make_move_iterator(listing->lines.end()));
   pane.selected = -1;
   return true;
 }

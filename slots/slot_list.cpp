@@ -1,16 +1,18 @@
 #include "slots/slot_list.h"
 
-#include <cstdio>
-
 namespace selvane {
 namespace {
 
 char DecodeTrailByte(std::uint8_t b) {
   switch (b) {
-    case 0x44: return '.';
-    case 0x46: return ':';
-    case 0x49: return '!';
-    default: break;
+    case 0x44:
+      return '.';
+    case 0x46:
+      return ':';
+    case 0x49:
+      return '!';
+    default:
+      break;
   }
   if (b >= 0x3F && b <= 0x4E) return static_cast<char>(b - 32);
   if (b >= 0x4F && b <= 0x59) return static_cast<char>(b - 31);
@@ -31,29 +33,32 @@ bool HasGameIdPattern(Bytes entry) {
 
 bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
 
-std::string TwoDigits(int n) {
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "%02d", n);
-  return buf;
-}
-
-std::string LineFor(int slot, Bytes image, std::size_t dataOffset) {
-  std::string line = TwoDigits(slot);
+// Writes slot `slot`'s list line into `line`. The list is rebuilt after every change to a card, so
+// the text is appended in place rather than built from temporaries.
+void BuildLine(int slot, Bytes image, std::size_t dataOffset, std::string& line) {
+  line.assign({static_cast<char>('0' + slot / 10), static_cast<char>('0' + slot % 10)});
   const Bytes entry = ClipRead(image, dataOffset + SlotEntryOffset(slot), kFrameSize);
-  if (entry.size() < kFrameSize) return line;
+  if (entry.size() < kFrameSize) return;
   const std::uint8_t s = entry[kEntryStatus];
   const bool testA = IsLinkStatus(s) || s == status::kFirst || HasGameIdPattern(entry);
-  if (!testA) return line;
+  if (!testA) return;
 
+  // A link entry has no title of its own: its line names the slot above it.
+  if (IsLinkStatus(s)) {
+    line += s == status::kDeletedLinkR || s == status::kDeletedLinkS ? " -del- Linked Slot " : "  Linked Slot ";
+    line += std::to_string(slot - 1);
+    return;
+  }
   const std::string title = DecodeTitle(ClipRead(image, dataOffset + SaveBlockOffset(slot), kFrameSize));
-  const bool testB = IsLinkStatus(s) || IsBlank(title);
-  if (!testB) return line + (s == status::kDeletedFirst ? " -del- " : "  ") + title;
-  const std::string previous = std::to_string(slot - 1);
-  if (s == status::kDeletedFirst) return line + " -del- Slot Data";
-  if (s == status::kDeletedLinkR || s == status::kDeletedLinkS) return line + " -del- Linked Slot " + previous;
-  if (s == status::kLinkR || s == status::kLinkS) return line + "  Linked Slot " + previous;
-  if (!title.empty()) return line + "  Data for Slot " + std::to_string(slot);
-  return line;
+  if (!IsBlank(title)) {
+    line += s == status::kDeletedFirst ? " -del- " : "  ";
+    line += title;
+  } else if (s == status::kDeletedFirst) {
+    line += " -del- Slot Data";
+  } else if (!title.empty()) {
+    line += "  Data for Slot ";
+    line += std::to_string(slot);
+  }
 }
 
 }  // namespace
@@ -76,7 +81,7 @@ std::optional<SlotListing> BuildSlotLines(std::string_view path, Bytes image) {
   if (!offset) return std::nullopt;
   SlotListing listing{*format, *offset, {}};
   for (int slot = 1; slot <= kSlotCount; ++slot) {
-    listing.lines[static_cast<std::size_t>(slot - 1)] = LineFor(slot, image, *offset);
+    BuildLine(slot, image, *offset, listing.lines[static_cast<std::size_t>(slot - 1)]);
   }
   return listing;
 }

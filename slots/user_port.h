@@ -49,6 +49,8 @@ inline constexpr std::string_view kWrongFormat = "File is in a wrong format.";
 inline constexpr std::string_view kSelectSlot = "Select a slot";
 inline constexpr std::string_view kSelectSlotToCopy = "Select the slot to copy.";
 inline constexpr std::string_view kCardFull = "The memory card is full.";
+inline constexpr std::string_view kSelectSlotInCard1 = "Select a slot in Memory Card 1";
+inline constexpr std::string_view kSelectSlotInCard2 = "Select a slot in Memory Card 2";
 inline constexpr std::string_view kIdentical = "Slots are IDENTICAL!";
 inline constexpr std::string_view kDifferent = "Slots are the DIFFERENT!!";
 }  // namespace text

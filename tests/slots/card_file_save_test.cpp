@@ -5,49 +5,20 @@
 #include <stdlib.h>
 
 #include <chrono>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <set>
 
 #include "examples/card_builder.h"
 #include "slots/card_file.h"
+#include "tests/ui/scripted_port.h"
 
 namespace selvane {
 namespace {
 
 namespace fs = std::filesystem;
 using Blob = std::vector<std::uint8_t>;
-
-// Answers questions and the save dialog from a script, and records everything shown.
-class ScriptedPort : public UserPort {
- public:
-  std::deque<Answer> answers;
-  std::optional<FileChoice> saveChoice;
-  std::vector<std::pair<std::string, MessageIcon>> messages;
-  std::vector<std::string> questions;
-  std::vector<Buttons> questionButtons;
-  std::vector<Answer> questionDefaults;
-
-  void ShowMessage(std::string_view text, MessageIcon icon) override { messages.emplace_back(text, icon); }
-  Answer Ask(std::string_view text, Buttons buttons, Answer defaultAnswer) override {
-    questions.emplace_back(text);
-    questionButtons.push_back(buttons);
-    questionDefaults.push_back(defaultAnswer);
-    if (answers.empty()) {
-      ADD_FAILURE() << "unexpected question: " << text;
-      return defaultAnswer;
-    }
-    const Answer answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest&) override {
-    ADD_FAILURE() << "unexpected open dialog";
-    return std::nullopt;
-  }
-  std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest&) override { return saveChoice; }
-};
+using test::ScriptedPort;
 
 Blob Slurp(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -80,6 +51,7 @@ class SaveCardOnDisk : public ::testing::Test {
     edited_ = pane_.image;
   }
   void TearDown() override {
+    EXPECT_TRUE(port_.unexpected.empty()) << port_.unexpected.front();
     std::error_code ec;
     fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(dir_, ec);
@@ -104,6 +76,12 @@ class SaveCardOnDisk : public ::testing::Test {
   Pane pane_;
   std::string outputExt_;
   ScriptedPort port_;
+
+  std::vector<std::string> Questions() const {
+    std::vector<std::string> texts;
+    for (const auto& q : port_.questions) texts.push_back(q.text);
+    return texts;
+  }
 };
 
 TEST_F(SaveCardOnDisk, UnchangedFileIsSavedWithoutAsking) {
@@ -118,9 +96,9 @@ TEST_F(SaveCardOnDisk, ChangedFileAsksAndYesOverwritesIt) {
   EmulatorRewrites();
   port_.answers = {Answer::Yes};
   EXPECT_EQ(SaveCard(path_, pane_, outputExt_, port_), SaveOutcome::Saved);
-  ASSERT_EQ(port_.questions, std::vector<std::string>{ChangedQuestion()});
-  EXPECT_EQ(port_.questionButtons[0], Buttons::YesNo);
-  EXPECT_EQ(port_.questionDefaults[0], Answer::No);
+  ASSERT_EQ(Questions(), std::vector<std::string>{ChangedQuestion()});
+  EXPECT_EQ(port_.questions[0].buttons, Buttons::YesNo);
+  EXPECT_EQ(port_.questions[0].defaultAnswer, Answer::No);
   EXPECT_EQ(Slurp(path_), edited_);
   EXPECT_FALSE(pane_.cardModified);
 
@@ -135,7 +113,7 @@ TEST_F(SaveCardOnDisk, ChangedFileAsksAndNoWritesNothing) {
   const auto listing = Listing();
   port_.answers = {Answer::No};
   EXPECT_EQ(SaveCard(path_, pane_, outputExt_, port_), SaveOutcome::Cancelled);
-  EXPECT_EQ(port_.questions, std::vector<std::string>{ChangedQuestion()});
+  EXPECT_EQ(Questions(), std::vector<std::string>{ChangedQuestion()});
   EXPECT_TRUE(port_.messages.empty());
   EXPECT_EQ(Slurp(path_), emulator_);
   EXPECT_TRUE(pane_.cardModified);
@@ -167,10 +145,10 @@ TEST_F(SaveCardOnDisk, FileThatGrewOrWasTouchedCountsAsChanged) {
 
 TEST_F(SaveCardOnDisk, SaveAsOntoTheLoadedFileAsksToo) {
   EmulatorRewrites();
-  port_.saveChoice = FileChoice{path_, 3};  // the dialog's "ePSXe (*.mcr)" entry, same name
+  port_.saveChoices.push_back(FileChoice{path_, 3});  // the dialog's "ePSXe (*.mcr)" entry, same name
   port_.answers = {Answer::No};
   EXPECT_EQ(SaveCard("", pane_, outputExt_, port_), SaveOutcome::Cancelled);
-  EXPECT_EQ(port_.questions, std::vector<std::string>{ChangedQuestion()});
+  EXPECT_EQ(Questions(), std::vector<std::string>{ChangedQuestion()});
   EXPECT_EQ(Slurp(path_), emulator_);
   EXPECT_TRUE(pane_.cardModified);
 }
@@ -195,8 +173,8 @@ TEST_F(SaveCardOnDisk, FailedWriteKeepsCardModifiedAndTheFile) {
   fs::permissions(path_, fs::perms::owner_read);
   EXPECT_EQ(SaveCard(path_, pane_, outputExt_, port_), SaveOutcome::WriteFailed);
   ASSERT_EQ(port_.messages.size(), 1u);
-  EXPECT_EQ(port_.messages[0].first, path_ + " could not be saved: the file is read-only.");
-  EXPECT_EQ(port_.messages[0].second, MessageIcon::Information);
+  EXPECT_EQ(port_.messages[0].text, path_ + " could not be saved: the file is read-only.");
+  EXPECT_EQ(port_.messages[0].icon, MessageIcon::Information);
   EXPECT_TRUE(pane_.cardModified);
   EXPECT_EQ(Slurp(path_), loaded_);
   EXPECT_EQ(Listing(), std::set<std::string>{"card.mcr"});
@@ -204,12 +182,12 @@ TEST_F(SaveCardOnDisk, FailedWriteKeepsCardModifiedAndTheFile) {
   const std::string missing = (dir_ / "gone" / "card.gme").string();
   EXPECT_EQ(SaveCard(missing, pane_, outputExt_, port_), SaveOutcome::WriteFailed);
   ASSERT_EQ(port_.messages.size(), 2u);
-  EXPECT_EQ(port_.messages[1].first, missing + " could not be saved: " + std::generic_category().message(ENOENT) + ".");
+  EXPECT_EQ(port_.messages[1].text, missing + " could not be saved: " + std::generic_category().message(ENOENT) + ".");
   EXPECT_TRUE(pane_.cardModified);
 
   fs::create_directory(dir_ / "folder.mem");
   EXPECT_EQ(SaveCard((dir_ / "folder.mem").string(), pane_, outputExt_, port_), SaveOutcome::WriteFailed);
-  EXPECT_EQ(port_.messages.back().first,
+  EXPECT_EQ(port_.messages.back().text,
             (dir_ / "folder.mem").string() + " could not be saved: " + std::generic_category().message(EISDIR) + ".");
   EXPECT_TRUE(pane_.cardModified);
 }

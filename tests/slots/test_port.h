@@ -1,0 +1,85 @@
+// A UserPort for tests: questions are answered from a script, and every message and question is
+// recorded. Also a helper that puts a built card into a listed pane.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "slots/pane.h"
+
+namespace selvane::testkit {
+
+class TestPort : public UserPort {
+ public:
+  struct Message {
+    std::string text;
+    MessageIcon icon;
+  };
+  struct Question {
+    std::string text;
+    Buttons buttons;
+    Answer defaultAnswer;
+  };
+
+  // The answers that the next questions get, in order. A question with no answer left fails the
+  // test (and is answered with its default).
+  TestPort& Answering(std::initializer_list<Answer> answers) {
+    answers_.insert(answers_.end(), answers);
+    return *this;
+  }
+
+  const std::vector<Message>& messages() const { return messages_; }
+  const std::vector<Question>& questions() const { return questions_; }
+  std::vector<std::string> MessageTexts() const {
+    std::vector<std::string> texts;
+    for (const Message& m : messages_) texts.push_back(m.text);
+    return texts;
+  }
+  void Clear() {
+    messages_.clear();
+    questions_.clear();
+  }
+
+  void ShowMessage(std::string_view text, MessageIcon icon) override { messages_.push_back({std::string(text), icon}); }
+  Answer Ask(std::string_view text, Buttons buttons, Answer defaultAnswer) override {
+    questions_.push_back({std::string(text), buttons, defaultAnswer});
+    if (answers_.empty()) {
+      ADD_FAILURE() << "unexpected question: " << text;
+      return defaultAnswer;
+    }
+    const Answer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
+  std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest&) override {
+    ADD_FAILURE() << "unexpected open dialog";
+    return std::nullopt;
+  }
+  std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest&) override {
+    ADD_FAILURE() << "unexpected save dialog";
+    return std::nullopt;
+  }
+
+ private:
+  std::deque<Answer> answers_;
+  std::vector<Message> messages_;
+  std::vector<Question> questions_;
+};
+
+// A pane holding `image` under a path of `format`, listed as after loading (15 lines, no
+// selection, not modified).
+inline Pane ListedPane(CardImage image, Format format, int index = 0) {
+  Pane pane;
+  pane.index = index;
+  pane.path = "card" + std::string(FormatKey(format));
+  pane.image = std::move(image);
+  TestPort quiet;
+  RefreshSlots(pane, quiet);
+  EXPECT_TRUE(quiet.messages().empty());
+  return pane;
+}
+
+}  // namespace selvane::testkit

@@ -1,0 +1,494 @@
+#include "ui/frm_selvane.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSettings>
+
+#include "core/card.h"
+#include "slots/card_file.h"
+#include "slots/operations.h"
+#include "ui/fonts.h"
+#include "ui/form_data.h"
+#include "ui/glyphs.h"
+#include "ui/qt_user_port.h"
+#include "ui/twips.h"
+
+namespace selvane::ui {
+namespace {
+
+constexpr int kNewFilterEntries = 7;
+constexpr int kEpsxeEntry = 3;
+
+// The New dialog lists only seven formats. A pane whose path ends in ".psx" or ".ps" would start
+// it on entry 8 or 9, past its end; it starts on the ePSXe entry instead.
+class NewDialogPort : public UserPort {
+ public:
+  explicit NewDialogPort(UserPort& inner) : inner_(inner) {}
+  void ShowMessage(std::string_view text, MessageIcon icon) override { inner_.ShowMessage(text, icon); }
+  Answer Ask(std::string_view text, Buttons buttons, Answer defaultAnswer) override {
+    return inner_.Ask(text, buttons, defaultAnswer);
+  }
+  std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest& request) override {
+    return inner_.ChooseFileToOpen(request);
+  }
+  std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest& request) override {
+    FileDialogRequest clamped = request;
+    if (clamped.filterIndex > kNewFilterEntries) clamped.filterIndex = kEpsxeEntry;
+    return inner_.ChooseFileToSave(clamped);
+  }
+
+ private:
+  UserPort& inner_;
+};
+
+int ClientWidth(int windowWidthTwips) { return Px(windowWidthTwips - kBorderTwips); }
+
+std::string CardName(int index) { return "Memory Card " + std::to_string(index + 1); }
+
+std::string ToStd(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+constexpr TwipsRect kTransfer0{3765, 1500, 465, 570};
+constexpr TwipsRect kTransfer1{3765, 2370, 465, 570};
+constexpr TwipsRect kCompare{3765, 3450, 465, 570};
+constexpr TwipsRect kResizeNarrow{3030, 4950, 675, 300};
+constexpr int kResizeWideLeft = 7320;
+constexpr TwipsRect kCredits{150, 4995, 1680, 195};
+constexpr TwipsRect kButtonBar{0, 4800, 8040, 120};
+
+constexpr char kCreditsText[] =
+    "Selvane 1.1, by the Selvane developers\r\n"
+    "\r\n"
+    "A manager for PlayStation memory card images.\r\n"
+    "Released under the MIT License.";
+
+}  // namespace
+
+frmSelvane::frmSelvane(const WindowStart& start, QWidget* parent) : QMainWindow(parent) {
+  if (start.port) {
+    port_ = start.port;
+  } else {
+    ownPort_ = std::make_unique<QtUserPort>(this);
+    port_ = ownPort_.get();
+  }
+  panes_[0].index = 0;
+  panes_[1].index = 1;
+  setObjectName(QStringLiteral("frmSelvane"));
+  setWindowTitle(QString::fromLatin1(kCaption));
+  BuildControls();
+  BuildMenu();
+  SetWideLayout(false);
+  // Key preview, the right button on the slot lists and the credits label's click are seen here.
+  qApp->installEventFilter(this);
+  Form_Load(start);
+}
+
+frmSelvane::~frmSelvane() { qApp->removeEventFilter(this); }
+
+void frmSelvane::BuildControls() {
+  auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("client"));
+  client->setFont(ArialFont(kControlPointSize));
+  setCentralWidget(client);
+
+  for (int i = 0; i < 2; ++i) {
+    views_[static_cast<std::size_t>(i)] = std::make_unique<PaneView>(i, client);
+    PaneView& pane = view(i);
+    connect(pane.txtMemCard, &QLineEdit::textChanged, this, [this, i](const QString& text) {
+      model(i).path = ToStd(text);
+      txtMemCard_Change(i);
+    });
+    connect(pane.btnBrowse, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnBrowse_Click(i); }); });
+    connect(pane.btnNew, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnNew_Click(i); }); });
+    connect(pane.btnDelete, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnDelete_Click(i); }); });
+    connect(pane.btnConvert, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnConvert_Click(i); }); });
+    connect(pane.lstSlot, &QListWidget::doubleClicked, this, [this, i] { Handle([this, i] { lstSlot_DblClick(i); }); });
+  }
+
+  const std::array<TwipsRect, 2> transferRects = {kTransfer0, kTransfer1};
+  for (int i = 0; i < 2; ++i) {
+    auto* button = new QPushButton(client);
+    button->setObjectName(QStringLiteral("btnTransfer%1").arg(i));
+    button->setGeometry(ToPixels(transferRects[static_cast<std::size_t>(i)]));
+    button->setIcon(TransferGlyph(i == 0 ? Direction::Right : Direction::Left));
+    button->setIconSize(QSize(20, 20));
+    const QString target = QString::fromStdString(CardName(1 - i));
+    button->setAccessibleName(QStringLiteral("Copy slot to ") + target);
+    button->setToolTip(QStringLiteral("Copy slot to ") + target);
+    button->setProperty(kPaneProperty, i);
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnTransfer_Click(i); }); });
+    btnTransfer_[static_cast<std::size_t>(i)] = button;
+  }
+
+  btnCompare_ = new QPushButton(QStringLiteral("=?"), client);
+  btnCompare_->setObjectName(QStringLiteral("btnCompare"));
+  btnCompare_->setGeometry(ToPixels(kCompare));
+  btnCompare_->setFont(ArialFont(kCaptionPointSize));
+  btnCompare_->setToolTip(QStringLiteral("Compare Slot"));
+  btnCompare_->setAccessibleName(QStringLiteral("Compare Slot"));
+  btnCompare_->setAutoDefault(false);
+  connect(btnCompare_, &QPushButton::clicked, this, [this] { Handle([this] { btnCompare_Click(); }); });
+
+  barButtons_ = new QFrame(client);
+  barButtons_->setObjectName(QStringLiteral("linButtons"));
+  barButtons_->setGeometry(ToPixels(kButtonBar));
+  barButtons_->setFrameShape(QFrame::HLine);
+  barButtons_->setFrameShadow(QFrame::Sunken);
+
+  btnResize_ = new QPushButton(client);
+  btnResize_->setObjectName(QStringLiteral("btnResize"));
+  btnResize_->setIconSize(QSize(16, 12));
+  btnResize_->setAutoDefault(false);
+  connect(btnResize_, &QPushButton::clicked, this, [this] { Handle([this] { btnResize_Click(); }); });
+
+  lblCredits_ = new QLabel(QStringLiteral("About Selvane 1.1"), client);
+  lblCredits_->setObjectName(QStringLiteral("lblCredits"));
+  lblCredits_->setGeometry(ToPixels(kCredits));
+  lblCredits_->setAccessibleName(QStringLiteral("About Selvane"));
+  lblCredits_->setCursor(Qt::PointingHandCursor);
+}
+
+void frmSelvane::BuildMenu() {
+  mnuMenu_ = new QMenu(this);
+  mnuMenu_->setObjectName(QStringLiteral("mnuMenu"));
+  mnuMenu_->setAccessibleName(QStringLiteral("Slot menu"));
+  int separators = 0;
+  auto item = [this](const char* name, const char* caption, QKeyCombination key, void (frmSelvane::*handler)()) {
+    QString text = QString::fromLatin1(caption);
+    // The keys are handled by Form_KeyUp; the menu only shows them.
+    if (key.key() != Qt::Key_unknown) text += QLatin1Char('\t') + QKeySequence(key).toString(QKeySequence::NativeText);
+    QAction* action = mnuMenu_->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, [this, handler] { Handle([this, handler] { (this->*handler)(); }); });
+  };
+  auto separator = [this, &separators] {
+    mnuMenu_->addSeparator()->setObjectName(QStringLiteral("mnuSep%1").arg(++separators));
+  };
+  const Qt::KeyboardModifier ctrl = Qt::ControlModifier;
+  item("mnuOpen", "&Open...", ctrl | Qt::Key_O, &frmSelvane::mnuOpen_Click);
+  item("mnuNew", "&New", ctrl | Qt::Key_N, &frmSelvane::mnuNew_Click);
+  separator();
+  item("mnuSave", "&Save", ctrl | Qt::Key_S, &frmSelvane::mnuSave_Click);
+  item("mnuSaveAs", "Save &As...", ctrl | Qt::Key_T, &frmSelvane::mnuSaveAs_Click);
+  separator();
+  item("mnuEdit", "&Edit Slot", ctrl | Qt::Key_E, &frmSelvane::mnuEdit_Click);
+  item("mnuDelete", "&Delete Slot", ctrl | Qt::Key_X, &frmSelvane::mnuDelete_Click);
+  item("mnuClearAll", "Clear All Slots", QKeyCombination(Qt::Key_unknown), &frmSelvane::mnuClearAll_Click);
+  separator();
+  item("mnuToggleDeleted", "&Undelete/Mark as Deleted", ctrl | Qt::Key_U, &frmSelvane::mnuToggleDeleted_Click);
+  separator();
+  item("mnuMove", "&Move Slot", ctrl | Qt::Key_M, &frmSelvane::mnuMove_Click);
+  item("mnuCopy", "&Copy Slot", ctrl | Qt::Key_C, &frmSelvane::mnuCopy_Click);
+}
+
+bool frmSelvane::isWide() const { return width() == ClientWidth(kWideWidthTwips); }
+
+void frmSelvane::SetWideLayout(bool wide) {
+  const TwipsRect resize{wide ? kResizeWideLeft : kResizeNarrow.left, kResizeNarrow.top, kResizeNarrow.width,
+                         kResizeNarrow.height};
+  btnResize_->setGeometry(ToPixels(resize));
+  btnResize_->setIcon(ResizeGlyph(wide ? Direction::Left : Direction::Right));
+  btnResize_->setAccessibleName(wide ? QStringLiteral("Hide Memory Card 2") : QStringLiteral("Show Memory Card 2"));
+  btnResize_->setToolTip(btnResize_->accessibleName());
+  setFixedSize(ClientWidth(wide ? kWideWidthTwips : kNarrowWidthTwips), Px(kClientHeightTwips));
+}
+
+QLabel* frmSelvane::imgEmu(int index) {
+  if (index < 0 || index >= 2 * kLogoCount) return nullptr;
+  return view(index / kLogoCount).imgEmu[static_cast<std::size_t>(index % kLogoCount)];
+}
+
+void frmSelvane::Handle(const std::function<void()>& handler) {
+  if (handling_) {
+    handler();
+    return;
+  }
+  handling_ = true;
+  for (int i = 0; i < 2; ++i) model(i).selected = view(i).SelectedLine();
+  handler();
+  ShowPanes();
+  handling_ = false;
+}
+
+void frmSelvane::ShowPanes() {
+  for (int i = 0; i < 2; ++i) view(i).ShowLines(model(i));
+}
+
+void frmSelvane::SetPathText(int index, const std::string& path) {
+  model(index).path = path;
+  view(index).txtMemCard->setText(QString::fromLocal8Bit(path));
+}
+
+// --- Start-up and shutdown ---
+
+void frmSelvane::Form_Load(const WindowStart& start) {
+  QSettings settings(QStringLiteral("Selvane"), QStringLiteral("Selvane"));
+  settings.beginGroup(QStringLiteral("Settings"));
+  bool numeric = false;
+  const int source = settings.value(QStringLiteral("Source"), QStringLiteral("0")).toString().toInt(&numeric);
+  SourceEmu = numeric ? source : 0;
+  OutputExt = ToStd(settings.value(QStringLiteral("Output"), QString()).toString());
+
+  // Pane 0 shows the logo last shown, pane 1 the one after it (wrapping from the last to the first).
+  if (SourceEmu >= 0 && SourceEmu < kLogoCount) imgEmu(SourceEmu)->show();
+  int second = SourceEmu + kLogoCount + 1;
+  if (second > 2 * kLogoCount - 1) second = kLogoCount;
+  if (second >= kLogoCount && second < 2 * kLogoCount) imgEmu(second)->show();
+
+  if (start.registerFileTypes) start.registerFileTypes();
+
+  const std::string commandLine = ToStd(start.commandLine);
+  if (FileExists(commandLine)) {
+    Handle([this, &commandLine] {
+      SetPathText(0, commandLine);
+      LoadCard(0);
+    });
+  }
+}
+
+bool frmSelvane::Form_QueryUnload() {
+  bool cancel = false;
+  for (int i = 0; i < 2; ++i) {
+    if (!model(i).cardModified) continue;
+    const std::string question = CardName(i) + " has been modified.\r\nDo you want to save the changes?";
+    switch (port_->Ask(question, Buttons::YesNoCancel, Answer::Yes)) {
+      case Answer::Cancel:
+        cancel = true;
+        break;
+      case Answer::Yes:
+        Handle([this, i] { btnConvert_Click(i); });
+        cancel = true;
+        break;
+      case Answer::No:
+        break;
+    }
+  }
+  return cancel;
+}
+
+void frmSelvane::Form_Unload() {
+  QSettings settings(QStringLiteral("Selvane"), QStringLiteral("Selvane"));
+  settings.beginGroup(QStringLiteral("Settings"));
+  settings.setValue(QStringLiteral("Source"), QString::number(SourceEmu));
+  settings.setValue(QStringLiteral("Output"), QString::fromLocal8Bit(OutputExt));
+  settings.sync();
+}
+
+void frmSelvane::closeEvent(QCloseEvent* event) {
+  if (Form_QueryUnload()) {
+    event->ignore();
+    return;
+  }
+  Form_Unload();
+  event->accept();
+}
+
+// --- Loading, saving, browsing ---
+
+void frmSelvane::txtMemCard_Change(int index) {
+  const int k = LogoIndexForPath(model(index).path);
+  view(index).ShowOnlyLogo(k);
+  SourceEmu = k;
+}
+
+void frmSelvane::LoadCard(int index) {
+  if (selvane::LoadCard(model(index), OutputExt, *port_) == LoadOutcome::NoSuchFile) btnBrowse_Click(index);
+}
+
+void frmSelvane::SaveCard(const std::string& path, int index) {
+  if (selvane::SaveCard(path, model(index), OutputExt, *port_) == SaveOutcome::NoCard) btnBrowse_Click(index);
+}
+
+void frmSelvane::btnBrowse_Click(int index) {
+  if (model(index).cardModified) {
+    const std::string question = CardName(index) + " has been modified.\r\nDo you want to save it?";
+    if (port_->Ask(question, Buttons::YesNo, Answer::Yes) == Answer::Yes) btnConvert_Click(index);
+  }
+  const std::string title = "Select the Memory Card " + std::to_string(index + 1);
+  const std::string path = OpenDialog(*port_, filters::kOpen, title, model(index).path);
+  if (path.empty()) return;
+  SetPathText(index, path);
+  LoadCard(index);
+}
+
+void frmSelvane::btnConvert_Click(int index) { SaveCard(std::string(), index); }
+
+void frmSelvane::btnNew_Click(int index) {
+  NewDialogPort newPort(*port_);
+  const std::string title = "Save New Memory Card " + std::to_string(index + 1) + " As...";
+  const std::string current = model(index).path;
+  const std::string path = SaveDialog(newPort, filters::kNew, title, current, current, OutputExt);
+  if (path.empty()) return;
+  SetPathText(index, path);
+  model(index).image = EmptyCard();
+  model(index).cardFormat = std::string(FormatKey(Format::Mcr));
+  SaveCard(path, index);
+  LoadCard(index);
+}
+
+// --- Slot operations ---
+
+void frmSelvane::btnDelete_Click(int index) { DeleteSlot(model(index), *port_); }
+
+void frmSelvane::btnTransfer_Click(int index) { Transfer(index, false); }
+
+void frmSelvane::Transfer(int index, bool move) {
+  if (!isWide()) SetWideLayout(true);
+  if (model(0).image.empty()) {
+    btnBrowse_Click(0);
+    return;
+  }
+  if (model(1).image.empty()) {
+    btnBrowse_Click(1);
+    return;
+  }
+  if (index == 0) CopySlot(model(0), model(1), move, *port_);
+  if (index == 1) CopySlot(model(1), model(0), move, *port_);
+}
+
+void frmSelvane::lstSlot_DblClick(int index) { btnTransfer_Click(index); }
+
+void frmSelvane::lstSlot_MouseDown(int index, const QPoint& globalPos) {
+  PopupPane = index;
+  mnuMenu_->popup(globalPos);
+}
+
+void frmSelvane::btnCompare_Click() {
+  const int needsSelection = CompareSlots(model(0), model(1), *port_);
+  if (needsSelection == 0 || needsSelection == 1) view(needsSelection).lstSlot->setFocus(Qt::OtherFocusReason);
+}
+
+void frmSelvane::EditSlot(int index) {
+  const std::optional<SlotIdentity> identity = BeginEditSlot(model(index), *port_);
+  ShowPanes();  // the walk back to the save's first entry moved the selection
+  if (!identity) return;
+
+  formData dialog(this);
+  dialog.SetRegion(identity->region);
+  dialog.SetGameId(QString::fromLatin1(identity->id.data(), static_cast<qsizetype>(identity->id.size())));
+  dialog.setWindowTitle(QString::fromLocal8Bit(identity->caption));
+  SlotID.clear();
+  dialog.exec();
+  if (dialog.Confirmed()) {
+    if (dialog.ConfirmedRegion()) SlotRegion = *dialog.ConfirmedRegion();
+    SlotID = dialog.ConfirmedId().toLatin1().toStdString();
+  }
+  if (SlotID.empty()) return;
+  ApplyEditSlot(model(index), *identity, dialog.ConfirmedRegion(), SlotID);
+}
+
+// --- Window controls and popup menu ---
+
+void frmSelvane::btnResize_Click() { SetWideLayout(!isWide()); }
+
+void frmSelvane::lblCredits_Click() { port_->ShowMessage(kCreditsText, MessageIcon::Information); }
+
+void frmSelvane::Form_KeyUp(int keyCode, Qt::KeyboardModifiers shift) {
+  if ((shift & ~Qt::KeypadModifier) != Qt::ControlModifier) return;
+  if (QWidget* focused = focusWidget()) {
+    const QVariant pane = focused->property(kPaneProperty);
+    if (pane.isValid()) PopupPane = pane.toInt();
+  }
+  switch (keyCode) {
+    case Qt::Key_O:
+      mnuOpen_Click();
+      break;
+    case Qt::Key_S:
+      mnuSave_Click();
+      break;
+    case Qt::Key_T:
+      mnuSaveAs_Click();
+      break;
+    case Qt::Key_X:
+    case Qt::Key_D:
+      mnuDelete_Click();
+      break;
+    case Qt::Key_M:
+      mnuMove_Click();
+      break;
+    case Qt::Key_C:
+      mnuCopy_Click();
+      break;
+    case Qt::Key_N:
+      mnuNew_Click();
+      break;
+    case Qt::Key_U:
+      mnuToggleDeleted_Click();
+      break;
+    case Qt::Key_E:
+      mnuEdit_Click();
+      break;
+    default:
+      break;
+  }
+}
+
+void frmSelvane::mnuOpen_Click() { btnBrowse_Click(PopupPane); }
+void frmSelvane::mnuNew_Click() { btnNew_Click(PopupPane); }
+
+void frmSelvane::mnuSave_Click() {
+  if (FileExists(model(PopupPane).path)) {
+    SaveCard(model(PopupPane).path, PopupPane);
+  } else {
+    btnConvert_Click(PopupPane);
+  }
+}
+
+void frmSelvane::mnuSaveAs_Click() { btnConvert_Click(PopupPane); }
+void frmSelvane::mnuEdit_Click() { EditSlot(PopupPane); }
+void frmSelvane::mnuDelete_Click() { btnDelete_Click(PopupPane); }
+void frmSelvane::mnuClearAll_Click() { ClearAllSlots(model(PopupPane), *port_); }
+void frmSelvane::mnuToggleDeleted_Click() { ToggleDeleted(model(PopupPane), *port_); }
+void frmSelvane::mnuMove_Click() { Transfer(PopupPane, true); }
+void frmSelvane::mnuCopy_Click() { lstSlot_DblClick(PopupPane); }
+
+bool frmSelvane::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyRelease: {
+      // Key preview: the window sees the key once, at the control that has the focus, after the
+      // control has had the key press.
+      auto* widget = qobject_cast<QWidget*>(watched);
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (widget && widget->window() == this && !key->isAutoRepeat() &&
+          (widget == focusWidget() || (focusWidget() == nullptr && widget == this))) {
+        Handle([this, key] { Form_KeyUp(key->key(), key->modifiers()); });
+      }
+      break;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      for (int i = 0; i < 2; ++i) {
+        if (watched != view(i).lstSlot->viewport() || mouse->button() != Qt::RightButton) continue;
+        // The right button opens the menu and leaves the selection as it was.
+        if (event->type() == QEvent::MouseButtonPress) {
+          const QPoint at = mouse->globalPosition().toPoint();
+          Handle([this, i, at] { lstSlot_MouseDown(i, at); });
+        }
+        return true;
+      }
+      break;
+    }
+    case QEvent::MouseButtonRelease:
+      if (watched == lblCredits_ && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        Handle([this] { lblCredits_Click(); });
+        return true;
+      }
+      break;
+    default:
+      break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace selvane::ui

@@ -1,0 +1,134 @@
+// frmSelvane: the main window with its two panes, the transfer and compare buttons between them,
+// the layout button, the credits label and the slot popup menu. It holds all of the program's
+// state and turns clicks and keys into the slot operations.
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "slots/pane.h"
+#include "slots/user_port.h"
+#include "ui/pane_view.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QFrame;
+
+namespace selvane::ui {
+
+class QtUserPort;
+
+// What the window starts with.
+struct WindowStart {
+  // The whole command-line text after the program name: one card path for pane 0.
+  QString commandLine;
+  // The registration of the card file types with the desktop, run once at every start.
+  std::function<void()> registerFileTypes;
+  // Where messages, questions and file dialogs go; nullptr for the window's own message boxes
+  // and file dialogs.
+  UserPort* port = nullptr;
+};
+
+// Window widths in twips (outer width, border included) and the border that the window manager
+// draws around the client area in the layout's own terms.
+inline constexpr int kNarrowWidthTwips = 3850;
+inline constexpr int kWideWidthTwips = 8115;
+inline constexpr int kBorderTwips = 115;
+inline constexpr int kClientHeightTwips = 5265;
+
+class frmSelvane : public QMainWindow {  // NOLINT(readability-identifier-naming): the window's own name
+  Q_OBJECT
+ public:
+  explicit frmSelvane(const WindowStart& start = {}, QWidget* parent = nullptr);
+  ~frmSelvane() override;
+
+  // The state the window owns.
+  const Pane& pane(int index) const { return panes_[static_cast<std::size_t>(index)]; }
+  const std::string& outputExt() const { return OutputExt; }
+  int sourceEmu() const { return SourceEmu; }
+  int popupPane() const { return PopupPane; }
+  bool isWide() const;
+  QMenu* popupMenu() const { return mnuMenu_; }
+
+  // The identity editor's answer, as the dialog left it.
+  int SlotRegion = 0;
+  std::string SlotID;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  void BuildMenu();
+  void SetWideLayout(bool wide);
+  PaneView& view(int index) { return *views_[static_cast<std::size_t>(index)]; }
+  Pane& model(int index) { return panes_[static_cast<std::size_t>(index)]; }
+  QLabel* imgEmu(int index);
+  // Runs a handler of a user event: takes the lists' selections into the panes first and shows
+  // the panes' lines and selections afterwards.
+  void Handle(const std::function<void()>& handler);
+  void ShowPanes();
+  void SetPathText(int index, const std::string& path);
+
+  // Start-up and shutdown.
+  void Form_Load(const WindowStart& start);
+  bool Form_QueryUnload();  // true cancels the close
+  void Form_Unload();
+
+  // Loading, saving, browsing.
+  void txtMemCard_Change(int index);
+  void LoadCard(int index);
+  void SaveCard(const std::string& path, int index);
+  void btnBrowse_Click(int index);
+  void btnConvert_Click(int index);
+  void btnNew_Click(int index);
+
+  // Slot operations.
+  void btnDelete_Click(int index);
+  void btnTransfer_Click(int index);
+  void Transfer(int index, bool move);
+  void lstSlot_DblClick(int index);
+  void lstSlot_MouseDown(int index, const QPoint& globalPos);
+  void btnCompare_Click();
+  void EditSlot(int index);
+
+  // Window controls and popup menu.
+  void btnResize_Click();
+  void lblCredits_Click();
+  void Form_KeyUp(int keyCode, Qt::KeyboardModifiers shift);
+  void mnuOpen_Click();
+  void mnuNew_Click();
+  void mnuSave_Click();
+  void mnuSaveAs_Click();
+  void mnuEdit_Click();
+  void mnuDelete_Click();
+  void mnuClearAll_Click();
+  void mnuToggleDeleted_Click();
+  void mnuMove_Click();
+  void mnuCopy_Click();
+
+  std::unique_ptr<QtUserPort> ownPort_;
+  UserPort* port_;
+  std::array<Pane, 2> panes_;
+  std::array<std::unique_ptr<PaneView>, 2> views_;
+  std::array<QPushButton*, 2> btnTransfer_{};
+  QPushButton* btnCompare_ = nullptr;
+  QPushButton* btnResize_ = nullptr;
+  QLabel* lblCredits_ = nullptr;
+  QFrame* barButtons_ = nullptr;
+  QMenu* mnuMenu_ = nullptr;
+
+  std::string OutputExt;
+  int SourceEmu = 0;
+  int PopupPane = 0;
+  bool handling_ = false;
+};
+
+}  // namespace selvane::ui

@@ -1,0 +1,46 @@
+// Selvane: starts the main window and ends with it.
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+#include <QStringList>
+#include <cstdint>
+#include <vector>
+
+#include "shell/startup_registration.h"
+#include "ui/frm_selvane.h"
+#include "ui/qt_user_port.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Selvane"));
+  QApplication::setOrganizationName(QStringLiteral("Selvane"));
+  QApplication::setApplicationVersion(QStringLiteral("1.1"));
+  selvane::ui::LoadPictures();
+  QIcon icon;
+  for (const char* file : {":/selvane/selvane-16.png", ":/selvane/selvane-32.png", ":/selvane/selvane-48.png",
+                           ":/selvane/selvane-64.png", ":/selvane/selvane-128.png", ":/selvane/selvane.png"}) {
+    icon.addFile(QString::fromLatin1(file));
+  }
+  QApplication::setWindowIcon(icon);
+
+  // The whole command-line text after the program name is one card path: a path with spaces
+  // that the shell split is joined again.
+  QStringList arguments = QApplication::arguments();
+  if (!arguments.isEmpty()) arguments.removeFirst();
+
+  // The registration names the program icon in the desktop's icon folder; it takes the PNG bytes.
+  std::vector<std::uint8_t> iconPng;
+  QFile iconFile(QStringLiteral(":/selvane/selvane.png"));
+  if (iconFile.open(QIODevice::ReadOnly)) {
+    const QByteArray bytes = iconFile.readAll();
+    iconPng.assign(bytes.begin(), bytes.end());
+  }
+  selvane::ui::QtShellMessages shellMessages;
+
+  selvane::ui::WindowStart start;
+  start.commandLine = arguments.join(QLatin1Char(' '));
+  start.registerFileTypes = [&shellMessages, &iconPng] { selvane::shell::RegisterFileTypes(shellMessages, iconPng); };
+  selvane::ui::frmSelvane window(start);
+  window.show();
+  return QApplication::exec();
+}

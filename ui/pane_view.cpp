@@ -1,0 +1,175 @@
+#include "ui/pane_view.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPixmapCache>
+#include <QPushButton>
+
+#include "ui/fonts.h"
+
+// The pictures are compiled into the static ui library; registering them here keeps the linker
+// from dropping them. Registering twice is harmless.
+static void InitSelvanePictures() { Q_INIT_RESOURCE(selvane); }
+
+namespace selvane::ui {
+
+void LoadPictures() { InitSelvanePictures(); }
+namespace {
+
+constexpr PaneLayout kPane0{
+    {795, 225, 2445, 405},
+    {120, 615, 3255, 285},
+    {3390, 615, 315, 285},
+    {105, 930, 3600, 3405},
+    {120, 4440, 1155, 375},
+    {1335, 4440, 1155, 375},
+    {2565, 4440, 1155, 375},
+    {{{90, 0, 645, 660},
+      {120, 75, 555, 525},
+      {90, 135, 675, 450},
+      {60, 150, 1575, 450},
+      {135, 45, 585, 540},
+      {90, 45, 660, 510}}},
+    {390, 915, 15, 3405},
+    "&New",
+    "&Delete",
+    "&Save As...",
+};
+
+constexpr PaneLayout kPane1{
+    {5025, 240, 2445, 300},
+    {4290, 630, 3255, 285},
+    {7560, 630, 315, 285},
+    {4290, 945, 3600, 3405},
+    {4290, 4455, 1155, 375},
+    {5505, 4455, 1155, 375},
+    {6735, 4455, 1155, 375},
+    {{{4320, 30, 645, 660},
+      {4350, 105, 555, 525},
+      {4320, 165, 675, 450},
+      {4290, 180, 1575, 450},
+      {4365, 75, 585, 540},
+      {4320, 75, 660, 510}}},
+    {4575, 945, 15, 3405},
+    "Ne&w",
+    "D&elete",
+    "Save &As...",
+};
+
+// The badge pictures of the resources, in logo order, with the product each stands for.
+constexpr const char* kLogoFiles[kLogoCount] = {
+    ":/selvane/logos/emu0_vgs.png",   ":/selvane/logos/emu1_bleem.png", ":/selvane/logos/emu2_dexdrive.png",
+    ":/selvane/logos/emu3_epsxe.png", ":/selvane/logos/emu4_psemu.png", ":/selvane/logos/emu5_datadeck.png"};
+constexpr const char* kLogoNames[kLogoCount] = {"Virtual Game Station", "Bleem", "DexDrive", "ePSXe", "PSEmu Pro",
+                                                "Mad Katz's Data Deck"};
+
+// Logo k's picture, decoded once and then taken from the pixmap cache.
+QPixmap LogoPicture(int k) {
+  const QString key = QStringLiteral("selvane-logo-%1").arg(k);
+  QPixmap picture;
+  if (!QPixmapCache::find(key, &picture)) {
+    picture.load(QString::fromLatin1(kLogoFiles[k]));
+    QPixmapCache::insert(key, picture);
+  }
+  return picture;
+}
+
+template <typename Widget>
+Widget* Place(Widget* widget, const QString& name, const TwipsRect& rect, int paneIndex) {
+  widget->setObjectName(name + QString::number(paneIndex));
+  widget->setGeometry(ToPixels(rect));
+  widget->setProperty(kPaneProperty, paneIndex);
+  return widget;
+}
+
+}  // namespace
+
+const PaneLayout& PaneLayoutOf(int index) { return index == 0 ? kPane0 : kPane1; }
+
+PaneView::PaneView(int index, QWidget* parent) : index_(index) {
+  LoadPictures();
+  const PaneLayout& layout = PaneLayoutOf(index);
+  const QString card = QStringLiteral("Memory Card %1").arg(index + 1);
+
+  for (int k = 0; k < kLogoCount; ++k) {
+    auto* logo = new QLabel(parent);
+    logo->setObjectName(QStringLiteral("imgEmu%1").arg(index * kLogoCount + k));
+    logo->setGeometry(ToPixels(layout.imgEmu[static_cast<std::size_t>(k)]));
+    logo->setPixmap(LogoPicture(k));
+    logo->setScaledContents(true);
+    logo->setAccessibleName(QString::fromLatin1(kLogoNames[k]));
+    logo->setAccessibleDescription(card + QStringLiteral(" format"));
+    logo->hide();
+    imgEmu[static_cast<std::size_t>(k)] = logo;
+  }
+
+  lblMemCard =
+      Place(new QLabel(card + QStringLiteral(":"), parent), QStringLiteral("lblMemCard"), layout.lblMemCard, index);
+  lblMemCard->setFont(ArialFont(kCaptionPointSize));
+  lblMemCard->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  lblMemCard->setAccessibleName(card);
+
+  txtMemCard = Place(new QLineEdit(parent), QStringLiteral("txtMemCard"), layout.txtMemCard, index);
+  txtMemCard->setAccessibleName(card + QStringLiteral(" file"));
+
+  btnBrowse =
+      Place(new QPushButton(QStringLiteral("..."), parent), QStringLiteral("btnBrowse"), layout.btnBrowse, index);
+  btnBrowse->setAccessibleName(QStringLiteral("Open ") + card);
+  btnBrowse->setToolTip(QStringLiteral("Open ") + card);
+
+  lstSlot = Place(new QListWidget(parent), QStringLiteral("lstSlot"), layout.lstSlot, index);
+  lstSlot->setFont(ArialFont(kListPointSize));
+  lstSlot->setAccessibleName(card + QStringLiteral(" slots"));
+  lstSlot->setSelectionMode(QAbstractItemView::SingleSelection);
+  lstSlot->setUniformItemSizes(true);
+  lstSlot->setContextMenuPolicy(Qt::PreventContextMenu);
+
+  slotNumberLine = Place(new QFrame(parent), QStringLiteral("linSlotNumbers"), layout.slotNumberLine, index);
+  slotNumberLine->setFrameShape(QFrame::VLine);
+  slotNumberLine->setFrameShadow(QFrame::Plain);
+  slotNumberLine->setAttribute(Qt::WA_TransparentForMouseEvents);
+  slotNumberLine->raise();
+
+  btnNew = Place(new QPushButton(QString::fromLatin1(layout.newCaption), parent), QStringLiteral("btnNew"),
+                 layout.btnNew, index);
+  btnNew->setAccessibleName(QStringLiteral("New ") + card);
+  btnDelete = Place(new QPushButton(QString::fromLatin1(layout.deleteCaption), parent), QStringLiteral("btnDelete"),
+                    layout.btnDelete, index);
+  btnDelete->setAccessibleName(QStringLiteral("Delete slot of ") + card);
+  btnConvert = Place(new QPushButton(QString::fromLatin1(layout.convertCaption), parent), QStringLiteral("btnConvert"),
+                     layout.btnConvert, index);
+  btnConvert->setAccessibleName(QStringLiteral("Save ") + card + QStringLiteral(" as"));
+  for (QPushButton* button : {btnBrowse, btnNew, btnDelete, btnConvert}) button->setAutoDefault(false);
+}
+
+void PaneView::ShowLines(const Pane& pane) {
+  const auto count = static_cast<int>(pane.lines.size());
+  if (lstSlot->count() != count) {
+    lstSlot->clear();
+    for (const std::string& line : pane.lines) lstSlot->addItem(QString::fromLocal8Bit(line));
+  } else {
+    for (int i = 0; i < count; ++i) {
+      const QString text = QString::fromLocal8Bit(pane.lines[static_cast<std::size_t>(i)]);
+      if (lstSlot->item(i)->text() != text) lstSlot->item(i)->setText(text);
+    }
+  }
+  if (pane.selected >= 0 && pane.selected < count) {
+    lstSlot->setCurrentRow(pane.selected, QItemSelectionModel::ClearAndSelect);
+  } else {
+    lstSlot->selectionModel()->clear();
+  }
+}
+
+int PaneView::SelectedLine() const {
+  const QModelIndexList rows = lstSlot->selectionModel()->selectedRows();
+  return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void PaneView::ShowOnlyLogo(int k) {
+  for (int i = 0; i < kLogoCount; ++i) imgEmu[static_cast<std::size_t>(i)]->setVisible(i == k);
+}
+
+}  // namespace selvane::ui
