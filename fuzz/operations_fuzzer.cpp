@@ -46,7 +46,7 @@ class FuzzPort : public UserPort {
 };
 
 // Paths of the seven formats, and two that no format has.
-constexpr std::string_view kPanePaths[9] = {"a.mem", "a.mcd", "a.mcr", "a.gme", "a.ddf",
+constexpr std::string_view kPanePaths[9] = {"a.mem", "a.mcd", "a.mcr", "a.gme",      "a.ddf",
                                             "a.psx", "a.ps",  "a.bin", "ePSXe/a.MCR"};
 
 using Frame = std::array<std::uint8_t, kFrameSize>;
@@ -78,8 +78,14 @@ struct Snapshot {
   CardImage image;
   bool modified;
   std::array<std::optional<Frame>, kSlotCount + 1> entries;
+  std::array<Bytes, kSlotCount + 1> cutEntries;  // entries that the end of a short image cuts off
   explicit Snapshot(const Pane& pane) : image(pane.image), modified(pane.cardModified) {
-    for (int slot = 1; slot <= kSlotCount; ++slot) entries[static_cast<std::size_t>(slot)] = EntryOf(pane, slot);
+    const std::size_t offset = PaneDataOffset(pane).value_or(0);
+    for (int slot = 1; slot <= kSlotCount; ++slot) {
+      entries[static_cast<std::size_t>(slot)] = EntryOf(pane, slot);
+      const Bytes entry = ClipRead(image, offset + SlotEntryOffset(slot), kFrameSize);
+      if (entry.size() < kFrameSize) cutEntries[static_cast<std::size_t>(slot)] = entry;
+    }
   }
   bool Unchanged(const Pane& pane) const { return pane.image == image && pane.cardModified == modified; }
 };
@@ -95,6 +101,11 @@ std::vector<int> ChangedEntries(const Pane& pane, const Snapshot& before) {
     if (EntryOf(pane, slot) != before.entries[static_cast<std::size_t>(slot)]) changed.push_back(slot);
   }
   return changed;
+}
+
+void CheckModifiedFlag(const Pane& pane, const Snapshot& before) {
+  Check(pane.cardModified || pane.image == before.image, "a changed image is marked modified");
+  Check(pane.cardModified || !before.modified, "an operation never clears CardModified");
 }
 
 void CheckListIsCurrent(const Pane& pane) {
@@ -139,15 +150,33 @@ class Session {
     port_.messages.clear();
     port_.questions = 0;
     switch ((op & 0x0F) % 9) {
-      case 0: Select(op); break;
-      case 1: Copy(op); break;
-      case 2: Delete(op); break;
-      case 3: Clear(op); break;
-      case 4: Toggle(op); break;
-      case 5: Edit(op); break;
-      case 6: Compare(); break;
-      case 7: Save(op); break;
-      case 8: Reload(op); break;
+      case 0:
+        Select(op);
+        break;
+      case 1:
+        Copy(op);
+        break;
+      case 2:
+        Delete(op);
+        break;
+      case 3:
+        Clear(op);
+        break;
+      case 4:
+        Toggle(op);
+        break;
+      case 5:
+        Edit(op);
+        break;
+      case 6:
+        Compare();
+        break;
+      case 7:
+        Save(op);
+        break;
+      case 8:
+        Reload(op);
+        break;
     }
   }
 
@@ -176,8 +205,8 @@ class Session {
     CheckLengthKept(source, s);
     CheckLengthKept(target, t);
     Check(port_.questions <= 1, "the replace question is asked at most once");
-    const bool refused = port_.Said(text::kFormatNotSupported) || port_.Said(text::kSelectSlotToCopy) ||
-                         port_.Said(text::kCardFull);
+    const bool refused =
+        port_.Said(text::kFormatNotSupported) || port_.Said(text::kSelectSlotToCopy) || port_.Said(text::kCardFull);
     if (refused) {
       Check(port_.messages.size() == 1, "a refused transfer shows one message");
       Check(t.Unchanged(target), "a refused transfer leaves the target as it was");
@@ -186,19 +215,30 @@ class Session {
     }
     Check(port_.messages.empty(), "a transfer that is not refused shows nothing");
     if (!move) Check(s.Unchanged(source), "a copy leaves its source as it was");
-    Check(target.cardModified, "a transfer marks the target modified");
-    Check(!move || source.cardModified, "a move marks the source modified");
+    // CardModified records a change: it is set when a block was written (on a whole card, always),
+    // never cleared, and stays as it was when the slots lay past the end of a short image.
+    CheckModifiedFlag(target, t);
+    if (HoldsWholeCard(target) && HoldsWholeCard(source)) {
+      Check(target.cardModified, "a transfer between whole cards marks the target modified");
+    }
+    if (move) {
+      CheckModifiedFlag(source, s);
+      if (HoldsWholeCard(source)) Check(source.cardModified, "a move from a whole card marks it modified");
+    }
     CheckListIsCurrent(target);
     if (move) {
       CheckListIsCurrent(source);
       CheckFreedEntries(source, s);
     }
     // Entries written to the target carry a valid checksum, unless they travelled byte for byte
-    // from the source (a frame whose checksum was already wrong there).
+    // from the source: a frame whose checksum was already wrong there, or the part of a frame that
+    // a short source image holds (only the bytes that exist are written).
     for (int slot : ChangedEntries(target, t)) {
       const auto entry = EntryOf(target, slot);
       if (!entry || ChecksumValid(*entry)) continue;
-      const bool copied = std::find(s.entries.begin(), s.entries.end(), entry) != s.entries.end();
+      bool copied = std::find(s.entries.begin(), s.entries.end(), entry) != s.entries.end();
+      for (Bytes cut : s.cutEntries)
+        copied = copied || (!cut.empty() && std::equal(cut.begin(), cut.end(), entry->begin()));
       Check(copied, "a written entry has a valid checksum or is a source frame copied as it was");
     }
     // The first block went to the selected target line when it was free (no question) or its
@@ -264,7 +304,9 @@ class Session {
       Check(before.Unchanged(pane), "a Delete without a slot to delete changes nothing");
       return;
     }
-    Check(pane.cardModified, "a Delete marks the card modified");
+    // A slot past the end of a short image has no byte to write; the card is then not changed.
+    const bool inside = *PaneDataOffset(pane) + SlotEntryOffset(line + 1) < pane.image.size();
+    Check(pane.cardModified == (before.modified || inside), "a Delete marks the card modified when it wrote");
     CheckFreedEntries(pane, before);
     for (int slot : ChangedEntries(pane, before)) Check(slot == line + 1, "a Delete touches only its slot");
     CheckListIsCurrent(pane);
@@ -281,6 +323,7 @@ class Session {
       return;
     }
     CheckFreedEntries(pane, before);
+    CheckModifiedFlag(pane, before);
     CheckListIsCurrent(pane);
   }
 
