@@ -15,6 +15,7 @@
 
 #include "core/card.h"
 #include "examples/card_builder.h"
+#include "slots/operations.h"
 #include "tests/cli/cli_process.h"
 
 namespace selvane {
@@ -43,11 +44,9 @@ struct Writer {
   std::string name;
   // Arguments for writing `target`; `source` is a readable card of another name in the same folder.
   std::function<std::vector<std::string>(const fs::path& target, const fs::path& source)> args;
-  // The bytes a successful run leaves in `target` (a .gme target here), from the source card.
-  std::function<CardImage(const CardImage& source)> expected;
-  // False for commands that must read the target before writing it back: a missing folder or a
-  // folder is then a load failure, not a save fault.
-  bool createsTarget = true;
+  // The bytes a successful run leaves in `target` (a .gme target here), from the source card and
+  // the target's old bytes.
+  std::function<CardImage(const CardImage& source, const CardImage& oldTarget)> expected;
 };
 
 void PrintTo(const Writer& writer, std::ostream* os) { *os << writer.name; }
@@ -79,10 +78,11 @@ class SaveFaults : public ::testing::TestWithParam<Writer> {
   CliRun Run(const fs::path& target, const CliLimits& limits = {}) {
     return RunCliWithLimits(GetParam().args(target, dir_ / "source.mcr"), limits);
   }
-  static void ExpectFailure(const CliRun& run, const fs::path& target, const std::string& reason) {
+  void ExpectFailure(const CliRun& run, const fs::path& target, const std::string& reason) {
     EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_NE(run.err.find(target.string() + " could not be saved: " + reason), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(target.string() + " could not be saved: " + reason + "."), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
+    EXPECT_EQ(Slurp(dir_ / "source.mcr"), source_) << "a move frees its source only after DST was written";
   }
 
   fs::path dir_;
@@ -94,12 +94,15 @@ TEST_P(SaveFaults, WritesTheTargetWhenNothingStandsInTheWay) {
   const fs::path target = OldTarget();
   const CliRun run = Run(target);
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(Slurp(target), GetParam().expected(source_));
+  EXPECT_EQ(Slurp(target), GetParam().expected(source_, old_));
   EXPECT_EQ(Listing(dir_), (std::set<std::string>{"source.mcr", "target.gme"}));
 }
 
-TEST_P(SaveFaults, TargetFolderDoesNotExist) {
-  if (!GetParam().createsTarget) GTEST_SKIP() << "the command reads its target first";
+// The commands that create their target file: a missing folder or a folder in the way is a save
+// fault for them (the others fail earlier, reading the target).
+class NewFileSaveFaults : public SaveFaults {};
+
+TEST_P(NewFileSaveFaults, TargetFolderDoesNotExist) {
   const auto before = Listing(dir_);
   const fs::path target = dir_ / "missing" / "target.gme";
   ExpectFailure(Run(target), target, Reason(ENOENT));
@@ -107,8 +110,7 @@ TEST_P(SaveFaults, TargetFolderDoesNotExist) {
   EXPECT_EQ(Slurp(dir_ / "source.mcr"), source_);
 }
 
-TEST_P(SaveFaults, TargetIsAFolder) {
-  if (!GetParam().createsTarget) GTEST_SKIP() << "the command reads its target first";
+TEST_P(NewFileSaveFaults, TargetIsAFolder) {
   const fs::path target = dir_ / "target.gme";
   fs::create_directory(target);
   Spit(target / "kept", old_);
@@ -161,17 +163,113 @@ const Writer kConvert{
     [](const fs::path& target, const fs::path& source) {
       return std::vector<std::string>{"convert", source.string(), target.string()};
     },
-    [](const CardImage& source) { return *BuildFileContent(source, Format::Mcr, Format::Gme); },
+    [](const CardImage& source, const CardImage&) { return *BuildFileContent(source, Format::Mcr, Format::Gme); },
 };
 const Writer kNew{
     "new",
     [](const fs::path& target, const fs::path&) {
       return std::vector<std::string>{"new", target.string()};
     },
-    [](const CardImage&) { return *BuildFileContent(EmptyCard(), Format::Mcr, Format::Gme); },
+    [](const CardImage&, const CardImage&) { return *BuildFileContent(EmptyCard(), Format::Mcr, Format::Gme); },
 };
 
-INSTANTIATE_TEST_SUITE_P(Cli, SaveFaults, ::testing::Values(kConvert, kNew), PrintWriter);
+// The commands that read a card and write it back: the expected bytes come from the window's
+// operation on panes, as the card file holds the image unchanged within its own family.
+class SilentPort : public UserPort {
+ public:
+  void ShowMessage(std::string_view, MessageIcon) override {}
+  Answer Ask(std::string_view, Buttons, Answer) override { return Answer::No; }
+  std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest&) override { return std::nullopt; }
+};
+
+Pane Listed(const std::string& path, const CardImage& image, int selected) {
+  SilentPort port;
+  Pane pane;
+  pane.path = path;
+  pane.image = image;
+  RefreshSlots(pane, port);
+  pane.selected = selected;
+  return pane;
+}
+
+Writer OneCard(std::string name, std::vector<std::string> options, std::function<void(Pane&)> op) {
+  return Writer{name,
+                [name, options](const fs::path& target, const fs::path&) {
+                  std::vector<std::string> args{name, target.string()};
+                  args.insert(args.end(), options.begin(), options.end());
+                  return args;
+                },
+                [op](const CardImage&, const CardImage& oldTarget) {
+                  Pane pane = Listed("target.gme", oldTarget, 1);
+                  op(pane);
+                  return pane.image;
+                }};
+}
+
+Writer Transfer(std::string name, bool move) {
+  return Writer{name,
+                [name](const fs::path& target, const fs::path& source) {
+                  return std::vector<std::string>{name, source.string(), "1", target.string()};
+                },
+                [move](const CardImage& source, const CardImage& oldTarget) {
+                  SilentPort port;
+                  Pane from = Listed("source.mcr", source, 0);
+                  Pane to = Listed("target.gme", oldTarget, -1);
+                  to.index = 1;
+                  CopySlot(from, to, move, port);
+                  return to.image;
+                }};
+}
+
+const Writer kDelete = OneCard("delete", {"2"}, [](Pane& pane) {
+  SilentPort port;
+  DeleteSlot(pane, port);
+});
+const Writer kToggle = OneCard("toggle", {"2"}, [](Pane& pane) {
+  SilentPort port;
+  ToggleDeleted(pane, port);
+});
+const Writer kClear = OneCard("clear", {}, [](Pane& pane) {
+  SilentPort port;
+  ClearAllSlots(pane, port);
+});
+const Writer kEdit = OneCard("edit", {"2", "--id", "SLES-77777"}, [](Pane& pane) {
+  SilentPort port;
+  const auto identity = BeginEditSlot(pane, port);
+  ApplyEditSlot(pane, *identity, std::nullopt, "SLES-77777");
+});
+const Writer kCopy = Transfer("copy", false);
+const Writer kMove = Transfer("move", true);
+
+INSTANTIATE_TEST_SUITE_P(Cli, SaveFaults,
+                         ::testing::Values(kConvert, kNew, kCopy, kMove, kDelete, kClear, kToggle, kEdit), PrintWriter);
+INSTANTIATE_TEST_SUITE_P(Cli, NewFileSaveFaults, ::testing::Values(kConvert, kNew), PrintWriter);
+
+// A move writes DST first; when SRC then cannot be written, the save is on both cards rather than
+// on none, and the command fails naming SRC.
+TEST(MoveFaults, SourceThatCannotBeWrittenKeepsTheSaveOnBothCards) {
+  std::string pattern = (fs::temp_directory_path() / "selvane-move-XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  const fs::path dir = pattern;
+  const CardImage source = demo::CardBuilder().AddSave(1, 2, "Moving Save", "SLUS-03030").Build(Format::Mcr);
+  const CardImage target = EmptyCard();
+  Spit(dir / "source.mcr", source);
+  Spit(dir / "target.mcr", target);
+  fs::permissions(dir / "source.mcr", fs::perms::owner_read);
+
+  const CliRun run = RunCliWithLimits({"move", (dir / "source.mcr").string(), "1", (dir / "target.mcr").string()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find((dir / "source.mcr").string() + " could not be saved: the file is read-only."),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(Slurp(dir / "source.mcr"), source);
+  const CardImage moved = Slurp(dir / "target.mcr");
+  ASSERT_EQ(moved.size(), kRawCardSize);
+  EXPECT_TRUE(std::equal(moved.begin() + kBlockSize, moved.begin() + 3 * kBlockSize, source.begin() + kBlockSize));
+  EXPECT_EQ(Listing(dir), (std::set<std::string>{"source.mcr", "target.mcr"}));
+  fs::remove_all(dir);
+}
 
 }  // namespace
 }  // namespace selvane
