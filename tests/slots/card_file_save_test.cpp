@@ -2,11 +2,11 @@
 // and when the write fails: the question, what Yes and No do, and that a failed or declined save
 // keeps CardModified and the file as it was.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <set>
 
 #include "examples/card_builder.h"
@@ -32,9 +32,10 @@ void Spit(const fs::path& path, const Blob& bytes) {
 class SaveCardOnDisk : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "selvane-savecard-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    dir_ = fs::temp_directory_path() /
+           ("selvane-savecard-" + std::to_string(std::random_device{}()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    ASSERT_TRUE(fs::create_directory(dir_));
     path_ = (dir_ / "card.mcr").string();
     loaded_ = demo::CardBuilder().AddSave(1, 2, "Loaded Save", "SLUS-00100").Build(Format::Mcr);
     emulator_ = demo::CardBuilder().AddSave(1, 2, "Emulator Save", "SLUS-00200").Build(Format::Mcr);
