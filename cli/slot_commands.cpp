@@ -30,10 +30,18 @@ bool CanSaveBack(const Pane& pane, CliPort& port) {
   return false;
 }
 
+// Exit status 1 always comes with a message. An operation that was not refused but had no byte to
+// change (its slot lies past the end of a short card file) leaves the card unmodified without one,
+// so it is said here. A loaded pane has shown no message yet, so any message is a refusal's.
+int NothingChanged(CliPort& port, std::string_view what) {
+  if (port.MessageCount() == 0) port.Print(std::string("nothing was changed: ") + std::string(what));
+  return kExitFailed;
+}
+
 // The end of a one-card command: an unchanged card means the operation was refused (its message
-// was printed); a changed one is written back.
+// was printed) or found nothing to change; a changed one is written back.
 int SaveIfModified(Pane& pane, CliPort& port) {
-  if (!pane.cardModified) return kExitFailed;
+  if (!pane.cardModified) return NothingChanged(port, "the card file ends before that slot");
   return SavePane(pane, port) ? kExitOk : kExitFailed;
 }
 
@@ -109,7 +117,7 @@ int RunCopy(const std::string& source, int slot, const std::string& target, cons
   CopySlot(from, to, options.move, port);
   // Any later question (a card file changed on disk meanwhile) is declined.
   port.SetAnswer(Answer::No);
-  if (!to.cardModified) return kExitFailed;
+  if (!to.cardModified) return NothingChanged(port, source + " ends before that slot");
   // DST first: should SRC then fail to be written, the save exists twice rather than not at all.
   if (!SavePane(to, port)) return kExitFailed;
   if (options.move && !SavePane(from, port)) return kExitFailed;

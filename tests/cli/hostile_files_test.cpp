@@ -123,5 +123,36 @@ TEST_F(HostileFiles, FileWithoutReadPermission) {
   ExpectRefused(path, std::generic_category().message(EACCES), limits);
 }
 
+// A card file cut short before a slot: an operation on that slot has no byte to change. The command
+// says so and exits with 1, and the file stays as it was.
+TEST_F(HostileFiles, SlotPastTheEndOfAShortCardChangesNothing) {
+  const CardImage whole = demo::CardBuilder().AddSave(1, 1, "Short", "SLUS-00700").Build(Format::Mcr);
+  const CardImage cut(whole.begin(), whole.begin() + 1000);  // entries of slots 1..6 only
+  const fs::path card = dir_ / "short.mcr";
+  const fs::path target = dir_ / "target.mcr";
+  {
+    std::ofstream out(card, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(cut.data()), static_cast<std::streamsize>(cut.size()));
+    std::ofstream empty(target, std::ios::binary);
+    const CardImage blank = EmptyCard();
+    empty.write(reinterpret_cast<const char*>(blank.data()), static_cast<std::streamsize>(blank.size()));
+  }
+  const std::string nothing = card.string() + ": nothing was changed: the card file ends before that slot\n";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"delete", card.string(), "10"}, std::vector<std::string>{"clear", card.string()},
+        std::vector<std::string>{"edit", card.string(), "12", "--id", "SLUS-00001"}}) {
+    const CliRun run = RunCliWithLimits(args);
+    EXPECT_EQ(run.status, 1) << args[0];
+    // clear frees the entries that exist, and then the short card cannot be saved.
+    EXPECT_EQ(run.err, args[0] == "clear" ? card.string() + ": File is in a wrong format.\n" : nothing) << args[0];
+  }
+  const CliRun copy = RunCliWithLimits({"copy", card.string(), "10", target.string()});
+  EXPECT_EQ(copy.status, 1);
+  EXPECT_EQ(copy.err, target.string() + ": nothing was changed: " + card.string() + " ends before that slot\n");
+  EXPECT_EQ(test::ReadText(card), std::string(cut.begin(), cut.end()));
+  const CardImage blank = EmptyCard();
+  EXPECT_EQ(test::ReadText(target), std::string(blank.begin(), blank.end()));
+}
+
 }  // namespace
 }  // namespace selvane
