@@ -127,8 +127,10 @@ std::vector<CorpusCard> GeneratedCorpus() {
     CardImage longer = chains;
     longer.push_back(0x00);
     corpus.push_back({Name("long-1", format), longer});
-    longer.insert(longer.end(), chains.begin(), chains.end());
-    corpus.push_back({Name("doubled", format), longer});
+    CardImage doubled(longer.size() + chains.size(), 0);
+    std::copy(longer.begin(), longer.end(), doubled.begin());
+    std::copy(chains.begin(), chains.end(), doubled.begin() + static_cast<std::ptrdiff_t>(longer.size()));
+    corpus.push_back({Name("doubled", format), doubled});
   }
   // Containers whose headers say something else than the templates.
   CardImage mem = *BuildFileContent(raws[1].bytes, Format::Mcr, Format::Mem);
