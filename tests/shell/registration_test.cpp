@@ -156,11 +156,11 @@ TEST(WineRegistration, StartRegistersTheRunningProgramsFolderOnce) {
   Messages messages;
   RegisterFileTypes(messages);
 
-  const std::string command = Read(kVgsCommand), suffix = "Selvane.exe %1\0"s;
+  const std::string command = Read(kVgsCommand), suffix = "\\Selvane.exe %1\0"s;
   ASSERT_TRUE(command.ends_with(suffix)) << command;
   const std::string folder = command.substr(0, command.size() - suffix.size());
   EXPECT_TRUE(std::filesystem::equivalent(folder, std::filesystem::path(RunningProgramPath()).parent_path()));
-  const std::vector<Value> expected = ExpectedValues(folder);
+  const std::vector<Value> expected = ExpectedValues(folder + "\\");
   for (const auto& [key, bytes] : expected) {
     const std::string stored = Read(key);
     EXPECT_EQ(stored, bytes) << key;
