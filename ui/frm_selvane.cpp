@@ -77,7 +77,9 @@ constexpr char kCreditsText[] =
 }  // namespace
 
 frmSelvane::frmSelvane(const WindowStart& start, QWidget* parent) : QMainWindow(parent) {
+  // The window was made with the font the application had before; its controls inherit its font.
   UseWindowTypeface();
+  setFont(QApplication::font());
   if (start.port) {
     port_ = start.port;
   } else {

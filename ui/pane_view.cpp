@@ -66,7 +66,7 @@ constexpr const char* kLogoFiles[kLogoCount] = {
 constexpr const char* kLogoNames[kLogoCount] = {"Virtual Game Station", "Bleem", "DexDrive", "ePSXe", "PSEmu Pro",
                                                 "Mad Katz's Data Deck"};
 
-// Logo k's picture, decoded when first shown and then taken from the pixmap cache.
+// Logo k's picture, decoded once and then taken from the pixmap cache.
 QPixmap LogoPicture(int k) {
   const QString key = QStringLiteral("selvane-logo-%1").arg(k);
   QPixmap picture;
@@ -78,6 +78,34 @@ QPixmap LogoPicture(int k) {
 }
 
 }  // namespace
+
+// The logo control of a pane. Its picture is read from the resources when the control appears on
+// the screen, so that a window that is made but not yet shown has decoded no picture.
+class LogoLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+  void SetLogo(int k) {
+    logo_ = k;
+    if (isVisible()) Load();
+  }
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    Load();
+    QLabel::showEvent(event);
+  }
+
+ private:
+  void Load() {
+    if (loaded_ == logo_) return;
+    loaded_ = logo_;
+    setPixmap(LogoPicture(logo_));
+  }
+
+  int logo_ = -1;
+  int loaded_ = -1;
+};
 
 const PaneLayout& PaneLayoutOf(int index) { return index == 0 ? kPane0 : kPane1; }
 
@@ -92,7 +120,7 @@ PaneView::PaneView(int index, QWidget* parent, QPoint origin) : index_(index), o
     return widget;
   };
 
-  imgEmu = place(new QLabel(parent), QStringLiteral("imgEmu"), layout.imgEmu[0]);
+  imgEmu = logo_ = place(new LogoLabel(parent), QStringLiteral("imgEmu"), layout.imgEmu[0]);
   imgEmu->setScaledContents(true);
   imgEmu->setAccessibleDescription(card + QStringLiteral(" format"));
   imgEmu->hide();
@@ -158,16 +186,15 @@ int PaneView::SelectedLine() const {
 }
 
 void PaneView::ShowLogo(int k) {
-  if (k == logo_) return;
-  logo_ = k >= 0 && k < kLogoCount ? k : -1;
-  if (logo_ < 0) {
+  if (k == logoShown_) return;
+  logoShown_ = k >= 0 && k < kLogoCount ? k : -1;
+  if (logoShown_ < 0) {
     imgEmu->hide();
-    imgEmu->clear();
     imgEmu->setAccessibleName(QString());
     return;
   }
-  const auto at = static_cast<std::size_t>(logo_);
-  imgEmu->setPixmap(LogoPicture(logo_));
+  const auto at = static_cast<std::size_t>(logoShown_);
+  logo_->SetLogo(logoShown_);
   imgEmu->setGeometry(ToPixels(PaneLayoutOf(index_).imgEmu[at]).translated(-origin_));
   imgEmu->setAccessibleName(QString::fromLatin1(kLogoNames[at]));
   imgEmu->show();

@@ -19,6 +19,8 @@ class QWidget;
 
 namespace selvane::ui {
 
+class LogoLabel;
+
 inline constexpr int kLogoCount = 6;
 
 // Makes the logos and the program icon (resource prefix ":/selvane") available.
@@ -61,10 +63,10 @@ class PaneView {
   // The selected line of the list, -1 when none.
   int SelectedLine() const;
   // Shows logo k (0..5) in the pane's logo control, at logo k's place; any other k hides it.
-  // A picture is read from the resources the first time it is shown.
+  // The picture is read from the resources when the control first appears on the screen.
   void ShowLogo(int k);
   // The logo shown, -1 for none.
-  int logo() const { return logo_; }
+  int logo() const { return logoShown_; }
 
   QLabel* lblMemCard;
   QLineEdit* txtMemCard;
@@ -79,7 +81,8 @@ class PaneView {
  private:
   int index_;
   QPoint origin_;
-  int logo_ = -1;
+  LogoLabel* logo_;  // imgEmu
+  int logoShown_ = -1;
 };
 
 }  // namespace selvane::ui

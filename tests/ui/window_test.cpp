@@ -403,6 +403,8 @@ class WindowTest : public QObject {
     QVERIFY(logo->isVisibleTo(window_.get()));
     QCOMPARE(QRect(logo->mapTo(window_.get(), QPoint(0, 0)), logo->size()), pixels);
     QCOMPARE(logo->accessibleName(), name);
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
     QVERIFY(!logo->pixmap().isNull());
   }
 
