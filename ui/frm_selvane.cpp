@@ -26,31 +26,6 @@
 namespace selvane::ui {
 namespace {
 
-constexpr int kNewFilterEntries = 7;
-constexpr int kEpsxeEntry = 3;
-
-// The New dialog lists only seven formats. A pane whose path ends in ".psx" or ".ps" would start
-// it on entry 8 or 9, past its end; it starts on the ePSXe entry instead.
-class NewDialogPort : public UserPort {
- public:
-  explicit NewDialogPort(UserPort& inner) : inner_(inner) {}
-  void ShowMessage(std::string_view text, MessageIcon icon) override { inner_.ShowMessage(text, icon); }
-  Answer Ask(std::string_view text, Buttons buttons, Answer defaultAnswer) override {
-    return inner_.Ask(text, buttons, defaultAnswer);
-  }
-  std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest& request) override {
-    return inner_.ChooseFileToOpen(request);
-  }
-  std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest& request) override {
-    FileDialogRequest clamped = request;
-    if (clamped.filterIndex > kNewFilterEntries) clamped.filterIndex = kEpsxeEntry;
-    return inner_.ChooseFileToSave(clamped);
-  }
-
- private:
-  UserPort& inner_;
-};
-
 int ClientWidth(int windowWidthTwips) { return Px(windowWidthTwips - kBorderTwips); }
 
 std::string CardName(int index) { return "Memory Card " + std::to_string(index + 1); }
@@ -373,10 +348,9 @@ void frmSelvane::btnBrowse_Click(int index) {
 void frmSelvane::btnConvert_Click(int index) { SaveCard(std::string(), index); }
 
 void frmSelvane::btnNew_Click(int index) {
-  NewDialogPort newPort(*port_);
   const std::string title = "Save New Memory Card " + std::to_string(index + 1) + " As...";
   const std::string current = model(index).path;
-  const std::string path = SaveDialog(newPort, filters::kNew, title, current, current, OutputExt);
+  const std::string path = SaveDialog(*port_, filters::kNew, title, current, current, OutputExt);
   if (path.empty()) return;
   SetPathText(index, path);
   model(index).image = EmptyCard();

@@ -873,8 +873,16 @@ class WindowTest : public QObject {
     QCOMPARE(window.logoShown(0), logo);
   }
 
+  void newFromAPsmPathStartsOnTheEpsxeEntry_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("format");
+    QTest::newRow("psx") << "psm.psx" << int(Format::Psx);
+    QTest::newRow("ps") << "winpsm.ps" << int(Format::Ps);
+  }
   void newFromAPsmPathStartsOnTheEpsxeEntry() {
-    const std::string path = Write(QStringLiteral("psm.psx"), selvane::test::TargetCard().Build(Format::Psx));
+    QFETCH(QString, file);
+    QFETCH(int, format);
+    const std::string path = Write(file, selvane::test::TargetCard().Build(static_cast<Format>(format)));
     frmSelvane& window = Start(QString::fromStdString(path));
     port_.saveChoices.push_back(std::nullopt);
     ChooseFromMenu(0, 0, QStringLiteral("mnuNew"));
