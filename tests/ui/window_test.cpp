@@ -1,6 +1,7 @@
 // The main window driven through its widgets: clicks, double-clicks, the popup menu and Ctrl
 // keys, with the user's answers scripted and the card files built in a temporary folder.
 #include <QApplication>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -416,6 +417,13 @@ class WindowTest : public QObject {
     QCOMPARE(List(1)->font().pointSizeF(), 9.0);
     QCOMPARE(List(1)->font().families().value(0), QStringLiteral("Arial"));
     QCOMPARE(Button(QStringLiteral("btnCompare"))->toolTip(), QStringLiteral("Compare Slot"));
+    // One typeface for every control and for the message boxes, which take the application's font.
+    const QString face = QFontInfo(List(0)->font()).family();
+    for (const char* name : {"txtMemCard0", "btnNew0", "lblCredits", "lblMemCard1", "btnTransfer0"}) {
+      QCOMPARE(QFontInfo(Child<QWidget>(QString::fromLatin1(name))->font()).family(), face);
+    }
+    QCOMPARE(QFontInfo(QApplication::font()).family(), face);
+    QCOMPARE(QApplication::font().pointSizeF(), 8.25);
   }
 
   void transferGlyphsPointOppositeWays() {
