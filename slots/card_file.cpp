@@ -22,13 +22,26 @@ bool EndsInExtensionOf(std::string_view path, std::size_t n) {
 }
 
 int IndexForExtension(std::string_view lowerExt) {
-  static constexpr std::pair<std::string_view, int> kTable[] = {
-      {"mem", 1}, {"mcd", 2}, {"mcr", 3}, {"gme", 6}, {"ddf", 7}, {"psx", 8}, {"ps", 9}};
+  static constexpr std::pair<std::string_view, int> kTable[] = {{"mem", 1}, {"mcd", 2}, {"mcr", 3}, {"gme", 6},
+                                                                {"ddf", 7}, {"psx", 8}, {"ps", 9}};
   for (const auto& [ext, index] : kTable) {
     if (ext == lowerExt) return index;
   }
   return 0;
 }
+
+// The number of entries of a "description|pattern|description|pattern..." filter text; a
+// trailing "|" adds none.
+int FilterEntryCount(std::string_view filter) {
+  if (!filter.empty() && filter.back() == '|') filter.remove_suffix(1);
+  if (filter.empty()) return 0;
+  const auto bars = std::count(filter.begin(), filter.end(), '|');
+  return static_cast<int>((bars + 1) / 2);
+}
+
+// The entry a save dialog starts on when the one its default name or OutputExt names is not in
+// its list: the New dialog offers neither PSM (8) nor WinPSM (9).
+constexpr int kEpsxeEntry = 3;
 
 std::string Trim(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
@@ -40,8 +53,8 @@ std::string Trim(std::string_view text) {
 }  // namespace
 
 int SaveDialogStartIndex(std::string_view defaultName, std::string_view outputExt) {
-  static constexpr std::pair<std::string_view, int> kByName[] = {
-      {".mem", 1}, {".mcd", 2}, {".mcr", 3}, {".gme", 6}, {".ddf", 7}, {".psx", 8}};
+  static constexpr std::pair<std::string_view, int> kByName[] = {{".mem", 1}, {".mcd", 2}, {".mcr", 3},
+                                                                 {".gme", 6}, {".ddf", 7}, {".psx", 8}};
   const std::string four = Lower(LastChars(defaultName, 4));
   for (const auto& [ext, index] : kByName) {
     if (four == ext) return index;
@@ -82,8 +95,10 @@ std::string OpenDialog(UserPort& port, std::string_view filter, std::string_view
 
 std::string SaveDialog(UserPort& port, std::string_view filter, std::string_view title, std::string_view initDir,
                        std::string_view defaultName, std::string& outputExt) {
+  int start = SaveDialogStartIndex(defaultName, outputExt);
+  if (start > FilterEntryCount(filter)) start = kEpsxeEntry;
   FileDialogRequest request{std::string(title), std::string(filter), std::string(initDir), std::string(defaultName),
-                            SaveDialogStartIndex(defaultName, outputExt)};
+                            start};
   const auto choice = port.ChooseFileToSave(request);
   if (!choice) return {};
   const std::string confirmed = Trim(choice->path.substr(0, choice->path.find('\0')));

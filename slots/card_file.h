@@ -40,8 +40,10 @@ int LogoIndexForPath(std::string_view path);
 // The open dialog: the chosen path, or an empty text when cancelled.
 std::string OpenDialog(UserPort& port, std::string_view filter, std::string_view title, std::string_view initDir);
 // The save dialog: the chosen path with its extension forced to the chosen filter's format, and
-// OutputExt set from that filter; an empty text when cancelled. When forcing the extension named
-// another existing file than the one the dialog confirmed, the user is asked before replacing it.
+// OutputExt set from that filter; an empty text when cancelled. The dialog starts on the entry
+// SaveDialogStartIndex gives, or on entry 3 (ePSXe) when that lies beyond the filter's entries
+// (a ".psx" or ".ps" name in the New dialog). When forcing the extension named another existing
+// file than the one the dialog confirmed, the user is asked before replacing it.
 std::string SaveDialog(UserPort& port, std::string_view filter, std::string_view title, std::string_view initDir,
                        std::string_view defaultName, std::string& outputExt);
 

@@ -26,31 +26,6 @@
 namespace selvane::ui {
 namespace {
 
-constexpr int kNewFilterEntries = 7;
-constexpr int kEpsxeEntry = 3;
-
-// The New dialog lists only seven formats. A pane whose path ends in ".psx" or ".ps" would start
-// it on entry 8 or 9, past its end; it starts on the ePSXe entry instead.
-class NewDialogPort : public UserPort {
- public:
-  explicit NewDialogPort(UserPort& inner) : inner_(inner) {}
-  void ShowMessage(std::string_view text, MessageIcon icon) override { inner_.ShowMessage(text, icon); }
-  Answer Ask(std::string_view text, Buttons buttons, Answer defaultAnswer) override {
-    return inner_.Ask(text, buttons, defaultAnswer);
-  }
-  std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest& request) override {
-    return inner_.ChooseFileToOpen(request);
-  }
-  std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest& request) override {
-    FileDialogRequest clamped = request;
-    if (clamped.filterIndex > kNewFilterEntries) clamped.filterIndex = kEpsxeEntry;
-    return inner_.ChooseFileToSave(clamped);
-  }
-
- private:
-  UserPort& inner_;
-};
-
 int ClientWidth(int windowWidthTwips) { return Px(windowWidthTwips - kBorderTwips); }
 
 std::string CardName(int index) { return "Memory Card " + std::to_string(index + 1); }
@@ -64,6 +39,9 @@ constexpr TwipsRect kResizeNarrow{3030, 4950, 675, 300};
 constexpr int kResizeWideLeft = 7320;
 constexpr TwipsRect kCredits{150, 4995, 1680, 195};
 constexpr TwipsRect kButtonBar{0, 4800, 8040, 120};
+// From the middle column to the right edge of the wide window, down to the foot of pane 1's
+// buttons (4455 + 375).
+constexpr TwipsRect kWideArea{kTransfer0.left, 0, kWideWidthTwips - kBorderTwips - kTransfer0.left, 4830};
 
 constexpr char kCreditsText[] =
     "Selvane 1.1, by the Selvane developers\r\n"
@@ -74,6 +52,9 @@ constexpr char kCreditsText[] =
 }  // namespace
 
 frmSelvane::frmSelvane(const WindowStart& start, QWidget* parent) : QMainWindow(parent) {
+  // The window was made with the font the application had before; its controls inherit its font.
+  UseWindowTypeface();
+  setFont(QApplication::font());
   if (start.port) {
     port_ = start.port;
   } else {
@@ -85,7 +66,6 @@ frmSelvane::frmSelvane(const WindowStart& start, QWidget* parent) : QMainWindow(
   setObjectName(QStringLiteral("frmSelvane"));
   setWindowTitle(QString::fromLatin1(kCaption));
   BuildControls();
-  BuildMenu();
   SetWideLayout(false);
   // Key preview, the right button on the slot lists and the credits label's click are seen here.
   qApp->installEventFilter(this);
@@ -95,30 +75,63 @@ frmSelvane::frmSelvane(const WindowStart& start, QWidget* parent) : QMainWindow(
 frmSelvane::~frmSelvane() { qApp->removeEventFilter(this); }
 
 void frmSelvane::BuildControls() {
-  auto* client = new QWidget(this);
-  client->setObjectName(QStringLiteral("client"));
-  client->setFont(ArialFont(kControlPointSize));
-  setCentralWidget(client);
+  client_ = new QWidget(this);
+  client_->setObjectName(QStringLiteral("client"));
+  setCentralWidget(client_);
 
-  for (int i = 0; i < 2; ++i) {
-    views_[static_cast<std::size_t>(i)] = std::make_unique<PaneView>(i, client);
-    PaneView& pane = view(i);
-    connect(pane.txtMemCard, &QLineEdit::textChanged, this, [this, i](const QString& text) {
-      model(i).path = ToStd(text);
-      txtMemCard_Change(i);
-    });
-    connect(pane.btnBrowse, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnBrowse_Click(i); }); });
-    connect(pane.btnNew, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnNew_Click(i); }); });
-    connect(pane.btnDelete, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnDelete_Click(i); }); });
-    connect(pane.btnConvert, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnConvert_Click(i); }); });
-    connect(pane.lstSlot, &QListWidget::doubleClicked, this, [this, i] { Handle([this, i] { lstSlot_DblClick(i); }); });
-  }
+  BuildPane(0, client_, QPoint());
+
+  barButtons_ = new QFrame(client_);
+  barButtons_->setObjectName(QStringLiteral("linButtons"));
+  barButtons_->setGeometry(ToPixels(kButtonBar));
+  barButtons_->setFrameShape(QFrame::HLine);
+  barButtons_->setFrameShadow(QFrame::Sunken);
+
+  btnResize_ = new QPushButton(client_);
+  btnResize_->setObjectName(QStringLiteral("btnResize"));
+  btnResize_->setIconSize(QSize(16, 12));
+  btnResize_->setAutoDefault(false);
+  connect(btnResize_, &QPushButton::clicked, this, [this] { Handle([this] { btnResize_Click(); }); });
+
+  lblCredits_ = new QLabel(QStringLiteral("About Selvane 1.1"), client_);
+  lblCredits_->setObjectName(QStringLiteral("lblCredits"));
+  lblCredits_->setGeometry(ToPixels(kCredits));
+  lblCredits_->setAccessibleName(QStringLiteral("About Selvane"));
+  lblCredits_->setCursor(Qt::PointingHandCursor);
+}
+
+void frmSelvane::BuildPane(int i, QWidget* parent, QPoint origin) {
+  views_[static_cast<std::size_t>(i)] = std::make_unique<PaneView>(i, parent, origin);
+  PaneView& pane = *views_[static_cast<std::size_t>(i)];
+  connect(pane.txtMemCard, &QLineEdit::textChanged, this, [this, i](const QString& text) {
+    model(i).path = ToStd(text);
+    txtMemCard_Change(i);
+  });
+  connect(pane.btnBrowse, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnBrowse_Click(i); }); });
+  connect(pane.btnNew, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnNew_Click(i); }); });
+  connect(pane.btnDelete, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnDelete_Click(i); }); });
+  connect(pane.btnConvert, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnConvert_Click(i); }); });
+  connect(pane.lstSlot, &QListWidget::doubleClicked, this, [this, i] { Handle([this, i] { lstSlot_DblClick(i); }); });
+  pane.ShowLogo(logos_[static_cast<std::size_t>(i)]);
+  pane.ShowLines(model(i));
+}
+
+void frmSelvane::BuildWideControls() {
+  if (wideControls_) return;
+  // One container from the middle column to the right edge, above the button bar; its controls
+  // keep the window's coordinates through `origin`.
+  const QRect area = ToPixels(kWideArea);
+  const QPoint origin = area.topLeft();
+  wideControls_ = new QWidget(client_);
+  wideControls_->setObjectName(QStringLiteral("wideControls"));
+  wideControls_->setGeometry(area);
+  wideControls_->setVisible(isWide());
 
   const std::array<TwipsRect, 2> transferRects = {kTransfer0, kTransfer1};
   for (int i = 0; i < 2; ++i) {
-    auto* button = new QPushButton(client);
+    auto* button = new QPushButton(wideControls_);
     button->setObjectName(QStringLiteral("btnTransfer%1").arg(i));
-    button->setGeometry(ToPixels(transferRects[static_cast<std::size_t>(i)]));
+    button->setGeometry(ToPixels(transferRects[static_cast<std::size_t>(i)]).translated(-origin));
     button->setIcon(TransferGlyph(i == 0 ? Direction::Right : Direction::Left));
     button->setIconSize(QSize(20, 20));
     const QString target = QString::fromStdString(CardName(1 - i));
@@ -130,32 +143,33 @@ void frmSelvane::BuildControls() {
     btnTransfer_[static_cast<std::size_t>(i)] = button;
   }
 
-  btnCompare_ = new QPushButton(QStringLiteral("=?"), client);
+  btnCompare_ = new QPushButton(QStringLiteral("=?"), wideControls_);
   btnCompare_->setObjectName(QStringLiteral("btnCompare"));
-  btnCompare_->setGeometry(ToPixels(kCompare));
+  btnCompare_->setGeometry(ToPixels(kCompare).translated(-origin));
   btnCompare_->setFont(ArialFont(kCaptionPointSize));
   btnCompare_->setToolTip(QStringLiteral("Compare Slot"));
   btnCompare_->setAccessibleName(QStringLiteral("Compare Slot"));
   btnCompare_->setAutoDefault(false);
   connect(btnCompare_, &QPushButton::clicked, this, [this] { Handle([this] { btnCompare_Click(); }); });
 
-  barButtons_ = new QFrame(client);
-  barButtons_->setObjectName(QStringLiteral("linButtons"));
-  barButtons_->setGeometry(ToPixels(kButtonBar));
-  barButtons_->setFrameShape(QFrame::HLine);
-  barButtons_->setFrameShadow(QFrame::Sunken);
+  BuildPane(1, wideControls_, origin);
 
-  btnResize_ = new QPushButton(client);
-  btnResize_->setObjectName(QStringLiteral("btnResize"));
-  btnResize_->setIconSize(QSize(16, 12));
-  btnResize_->setAutoDefault(false);
-  connect(btnResize_, &QPushButton::clicked, this, [this] { Handle([this] { btnResize_Click(); }); });
+  // Tab goes from left to right: pane 0, the middle column, pane 1, then the layout button.
+  const PaneView& right = *views_[1];
+  QWidget* chain[] = {views_[0]->btnConvert, btnTransfer_[0],  btnTransfer_[1], btnCompare_,
+                      right.txtMemCard,      right.btnBrowse,  right.lstSlot,   right.btnNew,
+                      right.btnDelete,       right.btnConvert, btnResize_};
+  for (std::size_t k = 1; k < std::size(chain); ++k) QWidget::setTabOrder(chain[k - 1], chain[k]);
+}
 
-  lblCredits_ = new QLabel(QStringLiteral("About Selvane 1.1"), client);
-  lblCredits_->setObjectName(QStringLiteral("lblCredits"));
-  lblCredits_->setGeometry(ToPixels(kCredits));
-  lblCredits_->setAccessibleName(QStringLiteral("About Selvane"));
-  lblCredits_->setCursor(Qt::PointingHandCursor);
+PaneView& frmSelvane::view(int index) {
+  if (index == 1) BuildWideControls();
+  return *views_[static_cast<std::size_t>(index)];
+}
+
+QMenu* frmSelvane::popupMenu() {
+  if (!mnuMenu_) BuildMenu();
+  return mnuMenu_;
 }
 
 void frmSelvane::BuildMenu() {
@@ -194,6 +208,11 @@ void frmSelvane::BuildMenu() {
 bool frmSelvane::isWide() const { return width() == ClientWidth(kWideWidthTwips); }
 
 void frmSelvane::SetWideLayout(bool wide) {
+  if (wide) BuildWideControls();
+  // Outside the narrow window the controls are hidden, so that neither Tab nor their access keys
+  // reach them. A hidden control also gives up the focus (to the next one in the Tab order), so
+  // the Ctrl-key commands, which take their pane from the focus, never act on an unseen pane.
+  if (wideControls_) wideControls_->setVisible(wide);
   const TwipsRect resize{wide ? kResizeWideLeft : kResizeNarrow.left, kResizeNarrow.top, kResizeNarrow.width,
                          kResizeNarrow.height};
   btnResize_->setGeometry(ToPixels(resize));
@@ -203,9 +222,9 @@ void frmSelvane::SetWideLayout(bool wide) {
   setFixedSize(ClientWidth(wide ? kWideWidthTwips : kNarrowWidthTwips), Px(kClientHeightTwips));
 }
 
-QLabel* frmSelvane::imgEmu(int index) {
-  if (index < 0 || index >= 2 * kLogoCount) return nullptr;
-  return view(index / kLogoCount).imgEmu[static_cast<std::size_t>(index % kLogoCount)];
+void frmSelvane::ShowLogo(int index, int k) {
+  logos_[static_cast<std::size_t>(index)] = k >= 0 && k < kLogoCount ? k : -1;
+  if (PaneView* pane = views_[static_cast<std::size_t>(index)].get()) pane->ShowLogo(k);
 }
 
 void frmSelvane::Handle(const std::function<void()>& handler) {
@@ -214,14 +233,18 @@ void frmSelvane::Handle(const std::function<void()>& handler) {
     return;
   }
   handling_ = true;
-  for (int i = 0; i < 2; ++i) model(i).selected = view(i).SelectedLine();
+  for (int i = 0; i < 2; ++i) {
+    if (views_[static_cast<std::size_t>(i)]) model(i).selected = views_[static_cast<std::size_t>(i)]->SelectedLine();
+  }
   handler();
   ShowPanes();
   handling_ = false;
 }
 
 void frmSelvane::ShowPanes() {
-  for (int i = 0; i < 2; ++i) view(i).ShowLines(model(i));
+  for (const auto& pane : views_) {
+    if (pane) pane->ShowLines(model(pane->index()));
+  }
 }
 
 void frmSelvane::SetPathText(int index, const std::string& path) {
@@ -240,10 +263,11 @@ void frmSelvane::Form_Load(const WindowStart& start) {
   OutputExt = ToStd(settings.value(QStringLiteral("Output"), QString()).toString());
 
   // Pane 0 shows the logo last shown, pane 1 the one after it (wrapping from the last to the first).
-  if (SourceEmu >= 0 && SourceEmu < kLogoCount) imgEmu(SourceEmu)->show();
+  // Logo k of pane 1 has the index 6 + k among the window's twelve logo places.
+  ShowLogo(0, SourceEmu);
   int second = SourceEmu + kLogoCount + 1;
   if (second > 2 * kLogoCount - 1) second = kLogoCount;
-  if (second >= kLogoCount && second < 2 * kLogoCount) imgEmu(second)->show();
+  ShowLogo(1, second - kLogoCount);
 
   if (start.registerFileTypes) start.registerFileTypes();
 
@@ -297,7 +321,7 @@ void frmSelvane::closeEvent(QCloseEvent* event) {
 
 void frmSelvane::txtMemCard_Change(int index) {
   const int k = LogoIndexForPath(model(index).path);
-  view(index).ShowOnlyLogo(k);
+  ShowLogo(index, k);
   SourceEmu = k;
 }
 
@@ -324,10 +348,9 @@ void frmSelvane::btnBrowse_Click(int index) {
 void frmSelvane::btnConvert_Click(int index) { SaveCard(std::string(), index); }
 
 void frmSelvane::btnNew_Click(int index) {
-  NewDialogPort newPort(*port_);
   const std::string title = "Save New Memory Card " + std::to_string(index + 1) + " As...";
   const std::string current = model(index).path;
-  const std::string path = SaveDialog(newPort, filters::kNew, title, current, current, OutputExt);
+  const std::string path = SaveDialog(*port_, filters::kNew, title, current, current, OutputExt);
   if (path.empty()) return;
   SetPathText(index, path);
   model(index).image = EmptyCard();
@@ -360,7 +383,7 @@ void frmSelvane::lstSlot_DblClick(int index) { btnTransfer_Click(index); }
 
 void frmSelvane::lstSlot_MouseDown(int index, const QPoint& globalPos) {
   PopupPane = index;
-  mnuMenu_->popup(globalPos);
+  popupMenu()->popup(globalPos);
 }
 
 void frmSelvane::btnCompare_Click() {
@@ -469,7 +492,8 @@ bool frmSelvane::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonDblClick: {
       auto* mouse = static_cast<QMouseEvent*>(event);
       for (int i = 0; i < 2; ++i) {
-        if (watched != view(i).lstSlot->viewport() || mouse->button() != Qt::RightButton) continue;
+        const PaneView* pane = views_[static_cast<std::size_t>(i)].get();
+        if (!pane || watched != pane->lstSlot->viewport() || mouse->button() != Qt::RightButton) continue;
         // The right button opens the menu and leaves the selection as it was.
         if (event->type() == QEvent::MouseButtonPress) {
           const QPoint at = mouse->globalPosition().toPoint();

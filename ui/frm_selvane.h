@@ -54,7 +54,10 @@ class frmSelvane : public QMainWindow {  // NOLINT(readability-identifier-naming
   int sourceEmu() const { return SourceEmu; }
   int popupPane() const { return PopupPane; }
   bool isWide() const;
-  QMenu* popupMenu() const { return mnuMenu_; }
+  // The logo (0..5) that a pane shows, -1 for none.
+  int logoShown(int index) const { return logos_[static_cast<std::size_t>(index)]; }
+  // The slot popup menu, made the first time it is needed.
+  QMenu* popupMenu();
 
   // The identity editor's answer, as the dialog left it.
   int SlotRegion = 0;
@@ -66,11 +69,16 @@ class frmSelvane : public QMainWindow {  // NOLINT(readability-identifier-naming
 
  private:
   void BuildControls();
+  void BuildPane(int index, QWidget* parent, QPoint origin);
   void BuildMenu();
+  // The controls right of the narrow window: the transfer and compare buttons and pane 1. They
+  // are made the first time the window widens or pane 1 is otherwise needed.
+  void BuildWideControls();
   void SetWideLayout(bool wide);
-  PaneView& view(int index) { return *views_[static_cast<std::size_t>(index)]; }
+  // A pane's controls; pane 1's are made when first asked for.
+  PaneView& view(int index);
   Pane& model(int index) { return panes_[static_cast<std::size_t>(index)]; }
-  QLabel* imgEmu(int index);
+  void ShowLogo(int index, int k);
   // Runs a handler of a user event: takes the lists' selections into the panes first and shows
   // the panes' lines and selections afterwards.
   void Handle(const std::function<void()>& handler);
@@ -118,6 +126,9 @@ class frmSelvane : public QMainWindow {  // NOLINT(readability-identifier-naming
   UserPort* port_;
   std::array<Pane, 2> panes_;
   std::array<std::unique_ptr<PaneView>, 2> views_;
+  std::array<int, 2> logos_{-1, -1};
+  QWidget* client_ = nullptr;
+  QWidget* wideControls_ = nullptr;  // the middle column and pane 1, hidden in the narrow layout
   std::array<QPushButton*, 2> btnTransfer_{};
   QPushButton* btnCompare_ = nullptr;
   QPushButton* btnResize_ = nullptr;

@@ -77,70 +77,87 @@ QPixmap LogoPicture(int k) {
   return picture;
 }
 
-template <typename Widget>
-Widget* Place(Widget* widget, const QString& name, const TwipsRect& rect, int paneIndex) {
-  widget->setObjectName(name + QString::number(paneIndex));
-  widget->setGeometry(ToPixels(rect));
-  widget->setProperty(kPaneProperty, paneIndex);
-  return widget;
-}
-
 }  // namespace
+
+// The logo control of a pane. Its picture is read from the resources when the control appears on
+// the screen, so that a window that is made but not yet shown has decoded no picture.
+class LogoLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+  void SetLogo(int k) {
+    logo_ = k;
+    if (isVisible()) Load();
+  }
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    Load();
+    QLabel::showEvent(event);
+  }
+
+ private:
+  void Load() {
+    if (loaded_ == logo_) return;
+    loaded_ = logo_;
+    setPixmap(LogoPicture(logo_));
+  }
+
+  int logo_ = -1;
+  int loaded_ = -1;
+};
 
 const PaneLayout& PaneLayoutOf(int index) { return index == 0 ? kPane0 : kPane1; }
 
-PaneView::PaneView(int index, QWidget* parent) : index_(index) {
+PaneView::PaneView(int index, QWidget* parent, QPoint origin) : index_(index), origin_(origin) {
   LoadPictures();
   const PaneLayout& layout = PaneLayoutOf(index);
   const QString card = QStringLiteral("Memory Card %1").arg(index + 1);
+  auto place = [this, index](auto* widget, const QString& name, const TwipsRect& rect) {
+    widget->setObjectName(name + QString::number(index));
+    widget->setGeometry(ToPixels(rect).translated(-origin_));
+    widget->setProperty(kPaneProperty, index);
+    return widget;
+  };
 
-  for (int k = 0; k < kLogoCount; ++k) {
-    auto* logo = new QLabel(parent);
-    logo->setObjectName(QStringLiteral("imgEmu%1").arg(index * kLogoCount + k));
-    logo->setGeometry(ToPixels(layout.imgEmu[static_cast<std::size_t>(k)]));
-    logo->setPixmap(LogoPicture(k));
-    logo->setScaledContents(true);
-    logo->setAccessibleName(QString::fromLatin1(kLogoNames[k]));
-    logo->setAccessibleDescription(card + QStringLiteral(" format"));
-    logo->hide();
-    imgEmu[static_cast<std::size_t>(k)] = logo;
-  }
+  imgEmu = logo_ = place(new LogoLabel(parent), QStringLiteral("imgEmu"), layout.imgEmu[0]);
+  imgEmu->setScaledContents(true);
+  imgEmu->setAccessibleDescription(card + QStringLiteral(" format"));
+  imgEmu->hide();
 
-  lblMemCard =
-      Place(new QLabel(card + QStringLiteral(":"), parent), QStringLiteral("lblMemCard"), layout.lblMemCard, index);
+  lblMemCard = place(new QLabel(card + QStringLiteral(":"), parent), QStringLiteral("lblMemCard"), layout.lblMemCard);
   lblMemCard->setFont(ArialFont(kCaptionPointSize));
   lblMemCard->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   lblMemCard->setAccessibleName(card);
 
-  txtMemCard = Place(new QLineEdit(parent), QStringLiteral("txtMemCard"), layout.txtMemCard, index);
+  txtMemCard = place(new QLineEdit(parent), QStringLiteral("txtMemCard"), layout.txtMemCard);
   txtMemCard->setAccessibleName(card + QStringLiteral(" file"));
 
-  btnBrowse =
-      Place(new QPushButton(QStringLiteral("..."), parent), QStringLiteral("btnBrowse"), layout.btnBrowse, index);
+  btnBrowse = place(new QPushButton(QStringLiteral("..."), parent), QStringLiteral("btnBrowse"), layout.btnBrowse);
   btnBrowse->setAccessibleName(QStringLiteral("Open ") + card);
   btnBrowse->setToolTip(QStringLiteral("Open ") + card);
 
-  lstSlot = Place(new QListWidget(parent), QStringLiteral("lstSlot"), layout.lstSlot, index);
+  lstSlot = place(new QListWidget(parent), QStringLiteral("lstSlot"), layout.lstSlot);
   lstSlot->setFont(ArialFont(kListPointSize));
   lstSlot->setAccessibleName(card + QStringLiteral(" slots"));
   lstSlot->setSelectionMode(QAbstractItemView::SingleSelection);
   lstSlot->setUniformItemSizes(true);
   lstSlot->setContextMenuPolicy(Qt::PreventContextMenu);
 
-  slotNumberLine = Place(new QFrame(parent), QStringLiteral("linSlotNumbers"), layout.slotNumberLine, index);
+  slotNumberLine = place(new QFrame(parent), QStringLiteral("linSlotNumbers"), layout.slotNumberLine);
   slotNumberLine->setFrameShape(QFrame::VLine);
   slotNumberLine->setFrameShadow(QFrame::Plain);
   slotNumberLine->setAttribute(Qt::WA_TransparentForMouseEvents);
   slotNumberLine->raise();
 
-  btnNew = Place(new QPushButton(QString::fromLatin1(layout.newCaption), parent), QStringLiteral("btnNew"),
-                 layout.btnNew, index);
+  btnNew =
+      place(new QPushButton(QString::fromLatin1(layout.newCaption), parent), QStringLiteral("btnNew"), layout.btnNew);
   btnNew->setAccessibleName(QStringLiteral("New ") + card);
-  btnDelete = Place(new QPushButton(QString::fromLatin1(layout.deleteCaption), parent), QStringLiteral("btnDelete"),
-                    layout.btnDelete, index);
+  btnDelete = place(new QPushButton(QString::fromLatin1(layout.deleteCaption), parent), QStringLiteral("btnDelete"),
+                    layout.btnDelete);
   btnDelete->setAccessibleName(QStringLiteral("Delete slot of ") + card);
-  btnConvert = Place(new QPushButton(QString::fromLatin1(layout.convertCaption), parent), QStringLiteral("btnConvert"),
-                     layout.btnConvert, index);
+  btnConvert = place(new QPushButton(QString::fromLatin1(layout.convertCaption), parent), QStringLiteral("btnConvert"),
+                     layout.btnConvert);
   btnConvert->setAccessibleName(QStringLiteral("Save ") + card + QStringLiteral(" as"));
   for (QPushButton* button : {btnBrowse, btnNew, btnDelete, btnConvert}) button->setAutoDefault(false);
 }
@@ -168,8 +185,19 @@ int PaneView::SelectedLine() const {
   return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-void PaneView::ShowOnlyLogo(int k) {
-  for (int i = 0; i < kLogoCount; ++i) imgEmu[static_cast<std::size_t>(i)]->setVisible(i == k);
+void PaneView::ShowLogo(int k) {
+  if (k == logoShown_) return;
+  logoShown_ = k >= 0 && k < kLogoCount ? k : -1;
+  if (logoShown_ < 0) {
+    imgEmu->hide();
+    imgEmu->setAccessibleName(QString());
+    return;
+  }
+  const auto at = static_cast<std::size_t>(logoShown_);
+  logo_->SetLogo(logoShown_);
+  imgEmu->setGeometry(ToPixels(PaneLayoutOf(index_).imgEmu[at]).translated(-origin_));
+  imgEmu->setAccessibleName(QString::fromLatin1(kLogoNames[at]));
+  imgEmu->show();
 }
 
 }  // namespace selvane::ui

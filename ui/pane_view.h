@@ -1,9 +1,10 @@
 // The controls of one pane ("Memory Card 1" or "Memory Card 2"): caption, path box, browse
-// button, slot list, the three pane buttons, the six logos and the line beside the slot numbers.
+// button, slot list, the three pane buttons, the logo and the line beside the slot numbers.
 // The window makes two of them from the layout table of each pane.
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <array>
 
 #include "slots/pane.h"
@@ -17,6 +18,8 @@ class QPushButton;
 class QWidget;
 
 namespace selvane::ui {
+
+class LogoLabel;
 
 inline constexpr int kLogoCount = 6;
 
@@ -33,8 +36,8 @@ struct PaneLayout {
   TwipsRect btnNew;
   TwipsRect btnDelete;
   TwipsRect btnConvert;
-  std::array<TwipsRect, kLogoCount> imgEmu;
-  TwipsRect slotNumberLine;  // the thin line that sets the slot numbers off the titles
+  std::array<TwipsRect, kLogoCount> imgEmu;  // where logo k stands
+  TwipsRect slotNumberLine;                  // the thin line that sets the slot numbers off the titles
   const char* newCaption;
   const char* deleteCaption;
   const char* convertCaption;
@@ -49,7 +52,9 @@ inline constexpr char kPaneProperty[] = "selvanePane";
 class PaneView {
  public:
   // Creates the controls as children of `parent`, named with the pane index (`lstSlot0`, ...).
-  PaneView(int index, QWidget* parent);
+  // `origin` is where the parent's top left corner stands in the window's client area, whose
+  // coordinates the layout table gives.
+  PaneView(int index, QWidget* parent, QPoint origin = {});
 
   int index() const { return index_; }
 
@@ -57,8 +62,11 @@ class PaneView {
   void ShowLines(const Pane& pane);
   // The selected line of the list, -1 when none.
   int SelectedLine() const;
-  // Hides the six logos and shows logo k (0..5); any other k leaves all hidden.
-  void ShowOnlyLogo(int k);
+  // Shows logo k (0..5) in the pane's logo control, at logo k's place; any other k hides it.
+  // The picture is read from the resources when the control first appears on the screen.
+  void ShowLogo(int k);
+  // The logo shown, -1 for none.
+  int logo() const { return logoShown_; }
 
   QLabel* lblMemCard;
   QLineEdit* txtMemCard;
@@ -67,11 +75,14 @@ class PaneView {
   QPushButton* btnNew;
   QPushButton* btnDelete;
   QPushButton* btnConvert;
-  std::array<QLabel*, kLogoCount> imgEmu{};
+  QLabel* imgEmu;
   QFrame* slotNumberLine;
 
  private:
   int index_;
+  QPoint origin_;
+  LogoLabel* logo_;  // imgEmu
+  int logoShown_ = -1;
 };
 
 }  // namespace selvane::ui

@@ -1,6 +1,7 @@
 // The main window driven through its widgets: clicks, double-clicks, the popup menu and Ctrl
 // keys, with the user's answers scripted and the card files built in a temporary folder.
 #include <QApplication>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -128,20 +129,47 @@ class WindowTest : public QObject {
   }
   QListWidget* List(int pane) const { return Child<QListWidget>(QStringLiteral("lstSlot%1").arg(pane)); }
   QPushButton* Button(const QString& name) const { return Child<QPushButton>(name); }
+  QLabel* Logo(int pane) const { return Child<QLabel>(QStringLiteral("imgEmu%1").arg(pane)); }
+
+  // The layout button, as the user clicks it to reach pane 1 and the middle column, or to leave them.
+  void Widen() {
+    if (!window_->isWide()) QTest::mouseClick(Button(QStringLiteral("btnResize")), Qt::LeftButton);
+    QVERIFY(window_->isWide());
+  }
+  void Narrow() {
+    if (window_->isWide()) QTest::mouseClick(Button(QStringLiteral("btnResize")), Qt::LeftButton);
+    QVERIFY(!window_->isWide());
+  }
+
+  // The names of the controls that Tab visits, starting from `first` and going round once.
+  QStringList TabRound(QWidget* first) {
+    QStringList names;
+    first->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 40; ++i) {
+      QWidget* focused = QApplication::focusWidget();
+      if (!focused || names.contains(focused->objectName())) break;
+      names << focused->objectName();
+      QTest::keyClick(focused, Qt::Key_Tab);
+    }
+    return names;
+  }
 
   void ClickLine(int pane, int line, Qt::MouseButton button = Qt::LeftButton) {
     QListWidget* list = List(pane);
     QTest::mouseClick(list->viewport(), button, {}, list->visualItemRect(list->item(line)).center());
   }
 
-  // Pane 0 from the command line, pane 1 through its "..." button and the open dialog.
+  // Pane 0 from the command line, pane 1 through its "..." button and the open dialog; the window
+  // widens for it and is narrow again afterwards.
   frmSelvane& StartWithTwoCards(const CardImage& card0 = selvane::test::SourceCard().Build(Format::Mcr),
                                 const CardImage& card1 = selvane::test::TargetCard().Build(Format::Mcr)) {
     const std::string path0 = Write(QStringLiteral("one.mcr"), card0);
     const std::string path1 = Write(QStringLiteral("two.mcr"), card1);
     frmSelvane& window = Start(QString::fromStdString(path0));
     port_.openChoices.push_back(FileChoice{path1, 1});
+    Widen();
     QTest::mouseClick(Button(QStringLiteral("btnBrowse1")), Qt::LeftButton);
+    Narrow();
     return window;
   }
 
@@ -197,14 +225,19 @@ class WindowTest : public QObject {
     QVERIFY(window.pane(1).image.empty());
     QCOMPARE(List(0)->count(), 0);
     QCOMPARE(window.outputExt(), std::string());
-    for (int i = 0; i < 12; ++i) {
-      auto* logo = Child<QLabel>(QStringLiteral("imgEmu%1").arg(i));
-      QVERIFY(logo);
-      QCOMPARE(!logo->isHidden(), i == 0 || i == 7);
-    }
+    // Logo 0 in pane 0; pane 1 shows logo 1, which is logo index 7 of the window.
+    QCOMPARE(window.logoShown(0), 0);
+    QCOMPARE(window.logoShown(1), 1);
+    QVERIFY(!Logo(0)->isHidden());
+    QCOMPARE(Logo(0)->accessibleName(), QStringLiteral("Virtual Game Station"));
+    Widen();
+    QVERIFY(!Logo(1)->isHidden());
+    QCOMPARE(Logo(1)->accessibleName(), QStringLiteral("Bleem"));
+    QCOMPARE(List(1)->count(), 0);
   }
 
   void storedSourcePicksBothLogos_data() {
+    // The logos as indices of the window's twelve: k of pane 0 is index k, k of pane 1 is 6 + k.
     QTest::addColumn<QString>("source");
     QTest::addColumn<int>("logo0");  // -1: none shown in pane 0
     QTest::addColumn<int>("logo1");
@@ -224,9 +257,11 @@ class WindowTest : public QObject {
     settings.sync();
     frmSelvane& window = Start();
     QCOMPARE(window.outputExt(), std::string("ddf"));
-    for (int i = 0; i < 12; ++i) {
-      QCOMPARE(!Child<QLabel>(QStringLiteral("imgEmu%1").arg(i))->isHidden(), i == logo0 || i == logo1);
-    }
+    QCOMPARE(window.logoShown(0), logo0);
+    QCOMPARE(window.logoShown(1), logo1 - 6);
+    Widen();
+    QCOMPARE(Logo(0)->isHidden(), logo0 < 0);
+    QVERIFY(!Logo(1)->isHidden());
   }
 
   void commandLineCardOpensInPaneZero() {
@@ -249,9 +284,10 @@ class WindowTest : public QObject {
     QCOMPARE(ListLines(List(0)).size(), 15);
     QCOMPARE(window.outputExt(), std::string("mcr"));
     QCOMPARE(window.sourceEmu(), 3);
-    QVERIFY(!Child<QLabel>(QStringLiteral("imgEmu3"))->isHidden());
-    QVERIFY(Child<QLabel>(QStringLiteral("imgEmu0"))->isHidden());
+    QCOMPARE(window.logoShown(0), 3);
+    QCOMPARE(Logo(0)->accessibleName(), QStringLiteral("ePSXe"));
     QVERIFY(window.pane(1).image.empty());
+    Widen();
     QCOMPARE(List(1)->count(), 0);
   }
 
@@ -281,8 +317,8 @@ class WindowTest : public QObject {
     QCOMPARE(settings.value(QStringLiteral("Settings/Source")).toString(), QStringLiteral("2"));
     frmSelvane& next = Start();
     QCOMPARE(next.outputExt(), std::string("gme"));
-    QVERIFY(!Child<QLabel>(QStringLiteral("imgEmu2"))->isHidden());
-    QVERIFY(!Child<QLabel>(QStringLiteral("imgEmu9"))->isHidden());
+    QCOMPARE(next.logoShown(0), 2);
+    QCOMPARE(next.logoShown(1), 3);
   }
 
   // --- Controls ---
@@ -323,10 +359,6 @@ class WindowTest : public QObject {
                               << "" << QRect(286, 63, 240, 227);
     QTest::newRow("txtMemCard0") << "txtMemCard0"
                                  << "" << QRect(8, 41, 217, 19);
-    QTest::newRow("imgEmu3") << "imgEmu3"
-                             << "" << QRect(4, 10, 105, 30);
-    QTest::newRow("imgEmu9") << "imgEmu9"
-                             << "" << QRect(286, 12, 105, 30);
     QTest::newRow("lblCredits") << "lblCredits"
                                 << "About Selvane 1.1" << QRect(10, 333, 112, 13);
   }
@@ -335,25 +367,68 @@ class WindowTest : public QObject {
     QFETCH(QString, caption);
     QFETCH(QRect, pixels);
     Start();
+    Widen();
     QWidget* widget = Child<QWidget>(name);
     QVERIFY2(widget, qPrintable(name));
-    QCOMPARE(widget->geometry(), pixels);
+    QVERIFY(widget->isVisibleTo(window_.get()));
+    QCOMPARE(QRect(widget->mapTo(window_.get(), QPoint(0, 0)), widget->size()), pixels);
     QVERIFY(!widget->accessibleName().isEmpty());
     if (auto* button = qobject_cast<QPushButton*>(widget)) QCOMPARE(button->text(), caption);
     if (auto* label = qobject_cast<QLabel*>(widget); label && !caption.isEmpty()) QCOMPARE(label->text(), caption);
   }
 
+  // Each logo stands at its own place in its pane's band above the path box.
+  void logosStandAtTheirPlaces_data() {
+    QTest::addColumn<int>("pane");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("pixels");
+    QTest::newRow("vgs, pane 0") << 0 << "a.mem"
+                                 << "Virtual Game Station" << QRect(6, 0, 43, 44);
+    QTest::newRow("ePSXe, pane 0") << 0 << "epsxe/a.mcr"
+                                   << "ePSXe" << QRect(4, 10, 105, 30);
+    QTest::newRow("ePSXe, pane 1") << 1 << "epsxe/a.mcr"
+                                   << "ePSXe" << QRect(286, 12, 105, 30);
+    QTest::newRow("data deck, pane 1") << 1 << "a.ddf"
+                                       << "Mad Katz's Data Deck" << QRect(288, 5, 44, 34);
+  }
+  void logosStandAtTheirPlaces() {
+    QFETCH(int, pane);
+    QFETCH(QString, path);
+    QFETCH(QString, name);
+    QFETCH(QRect, pixels);
+    Start();
+    Widen();
+    Child<QLineEdit>(QStringLiteral("txtMemCard%1").arg(pane))->setText(path);
+    QLabel* logo = Logo(pane);
+    QVERIFY(logo->isVisibleTo(window_.get()));
+    QCOMPARE(QRect(logo->mapTo(window_.get(), QPoint(0, 0)), logo->size()), pixels);
+    QCOMPARE(logo->accessibleName(), name);
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    QVERIFY(!logo->pixmap().isNull());
+  }
+
   void fontsFollowTheLayout() {
     Start();
+    Widen();
     QCOMPARE(Child<QLabel>(QStringLiteral("lblMemCard0"))->font().pointSizeF(), 14.25);
     QCOMPARE(Button(QStringLiteral("btnCompare"))->font().pointSizeF(), 14.25);
     QCOMPARE(List(1)->font().pointSizeF(), 9.0);
     QCOMPARE(List(1)->font().families().value(0), QStringLiteral("Arial"));
     QCOMPARE(Button(QStringLiteral("btnCompare"))->toolTip(), QStringLiteral("Compare Slot"));
+    // One typeface for every control and for the message boxes, which take the application's font.
+    const QString face = QFontInfo(List(0)->font()).family();
+    for (const char* name : {"txtMemCard0", "btnNew0", "lblCredits", "lblMemCard1", "btnTransfer0"}) {
+      QCOMPARE(QFontInfo(Child<QWidget>(QString::fromLatin1(name))->font()).family(), face);
+    }
+    QCOMPARE(QFontInfo(QApplication::font()).family(), face);
+    QCOMPARE(QApplication::font().pointSizeF(), 8.25);
   }
 
   void transferGlyphsPointOppositeWays() {
     Start();
+    Widen();
     // A triangle pointing right has its broad side, and so most of its ink, on the left.
     QVERIFY(InkCentreX(Button(QStringLiteral("btnTransfer0"))->icon(), QSize(20, 20)) < 0.45);
     QVERIFY(InkCentreX(Button(QStringLiteral("btnTransfer1"))->icon(), QSize(20, 20)) > 0.55);
@@ -376,6 +451,48 @@ class WindowTest : public QObject {
     QCOMPARE(resize->icon().pixmap(16, 12).toImage(), narrowGlyph);
   }
 
+  // What lies outside the narrow window cannot be reached from the keyboard: neither Tab nor
+  // pane 1's access keys get there until the window is wide again.
+  void narrowLayoutKeepsTheWideControlsOutOfReach() {
+    frmSelvane& window = StartWithTwoCards();  // pane 1 was opened while wide
+    ShowActive();
+    QWidget* path0 = Child<QLineEdit>(QStringLiteral("txtMemCard0"));
+    const QStringList narrowRound = {"txtMemCard0", "btnBrowse0",  "lstSlot0", "btnNew0",
+                                     "btnDelete0",  "btnConvert0", "btnResize"};
+    QCOMPARE(TabRound(path0), narrowRound);
+    QVERIFY(!List(1)->isVisible());
+    QVERIFY(!Button(QStringLiteral("btnTransfer0"))->isVisible());
+    // An access key clicks its button a moment later; pane 0's "&New" shows that the keys work.
+    port_.saveChoices = {std::nullopt, std::nullopt};
+    QTest::keyClick(&window, Qt::Key_W, Qt::AltModifier);  // "Ne&w" of pane 1
+    QTest::keyClick(&window, Qt::Key_N, Qt::AltModifier);
+    QTRY_COMPARE(port_.saveRequests.size(), std::size_t{1});
+    QTest::qWait(200);
+    QCOMPARE(port_.saveRequests.size(), std::size_t{1});
+    QCOMPARE(port_.saveRequests[0].title, std::string("Save New Memory Card 1 As..."));
+
+    Widen();
+    const QStringList wideRound = {"txtMemCard0", "btnBrowse0",  "lstSlot0",     "btnNew0",
+                                   "btnDelete0",  "btnConvert0", "btnTransfer0", "btnTransfer1",
+                                   "btnCompare",  "txtMemCard1", "btnBrowse1",   "lstSlot1",
+                                   "btnNew1",     "btnDelete1",  "btnConvert1",  "btnResize"};
+    QCOMPARE(TabRound(path0), wideRound);
+    QTest::keyClick(&window, Qt::Key_W, Qt::AltModifier);
+    QTRY_COMPARE(port_.saveRequests.size(), std::size_t{2});
+    QCOMPARE(port_.saveRequests[1].title, std::string("Save New Memory Card 2 As..."));
+
+    // Narrowed while pane 1's list has the focus (a screen reader presses the button without
+    // moving the focus): the focus goes to the layout button, and a Ctrl-key command keeps acting
+    // on the pane it acted on before instead of the hidden one.
+    List(1)->setFocus();
+    Button(QStringLiteral("btnResize"))->click();
+    QVERIFY(!window.isWide());
+    QCOMPARE(QApplication::focusWidget(), Button(QStringLiteral("btnResize")));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_U, Qt::ControlModifier);
+    QCOMPARE(window.popupPane(), 0);
+    QCOMPARE(port_.MessageTexts(), std::vector<std::string>{"Select a slot"});
+  }
+
   void pathTextPicksTheLogo_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("logo");
@@ -392,10 +509,12 @@ class WindowTest : public QObject {
     QFETCH(QString, typed);
     QFETCH(int, logo);
     frmSelvane& window = Start();
+    Widen();
     QLineEdit* path = Child<QLineEdit>(QStringLiteral("txtMemCard1"));
     path->setFocus();
     QTest::keyClicks(path, typed);
-    for (int k = 0; k < 6; ++k) QCOMPARE(!Child<QLabel>(QStringLiteral("imgEmu%1").arg(6 + k))->isHidden(), k == logo);
+    QCOMPARE(window.logoShown(1), logo);
+    QVERIFY(!Logo(1)->isHidden());
     QCOMPARE(window.sourceEmu(), logo);
     QVERIFY(window.pane(1).image.empty());  // typing loads nothing
     QCOMPARE(List(1)->count(), 0);
@@ -408,6 +527,7 @@ class WindowTest : public QObject {
     const CardImage card = selvane::test::TargetCard().Build(Format::Mem);
     const std::string path = Write(QStringLiteral("vgs.mem"), card);
     port_.openChoices.push_back(FileChoice{path, 2});
+    Widen();
     QTest::mouseClick(Button(QStringLiteral("btnBrowse1")), Qt::LeftButton);
     QCOMPARE(port_.openRequests.size(), std::size_t{1});
     QCOMPARE(port_.openRequests[0].title, std::string("Select the Memory Card 2"));
@@ -415,7 +535,7 @@ class WindowTest : public QObject {
     QCOMPARE(window.pane(1).image, card);
     QCOMPARE(Child<QLineEdit>(QStringLiteral("txtMemCard1"))->text(), QString::fromStdString(path));
     QCOMPARE(ListLines(List(1)), Expected(path, card));
-    QVERIFY(!Child<QLabel>(QStringLiteral("imgEmu6"))->isHidden());
+    QCOMPARE(window.logoShown(1), 0);
   }
 
   void browseOnAModifiedPaneOffersToSaveFirst() {
@@ -436,12 +556,11 @@ class WindowTest : public QObject {
 
   // --- Transfers ---
 
-  void transferButtonCopiesAndWidensTheWindow() {
+  void transferButtonCopies() {
     frmSelvane& window = StartWithTwoCards();
-    QVERIFY(!window.isWide());
+    Widen();
     ClickLine(0, 4);  // CHARLIE, slot 5
     QTest::mouseClick(Button(QStringLiteral("btnTransfer0")), Qt::LeftButton);
-    QVERIFY(window.isWide());
     QCOMPARE(List(1)->item(1)->text().mid(2), List(0)->item(4)->text().mid(2));  // same save, other slot number
     QCOMPARE(Slice(window.pane(1).image, 2 * kBlock, kBlock), Slice(window.pane(0).image, 5 * kBlock, kBlock));
     QVERIFY(window.pane(1).cardModified);
@@ -459,10 +578,23 @@ class WindowTest : public QObject {
   }
 
   void transferWithoutCardsOpensPaneZerosDialogOnly() {
-    frmSelvane& window = Start();
+    Start();
+    Widen();
     port_.openChoices.push_back(std::nullopt);
     QTest::mouseClick(Button(QStringLiteral("btnTransfer1")), Qt::LeftButton);
+    QCOMPARE(port_.openRequests.size(), std::size_t{1});
+    QCOMPARE(port_.openRequests[0].title, std::string("Select the Memory Card 1"));
+  }
+
+  void menuCopyFromTheNarrowLayoutWidensTheWindow() {
+    frmSelvane& window = Start();
+    port_.openChoices.push_back(std::nullopt);
+    QTest::mouseClick(List(0)->viewport(), Qt::RightButton);
+    QMenu* menu = window.popupMenu();
+    QVERIFY(menu->isVisible());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(MenuAction(QStringLiteral("mnuCopy"))).center());
     QVERIFY(window.isWide());
+    QVERIFY(List(1)->isVisibleTo(&window));
     QCOMPARE(port_.openRequests.size(), std::size_t{1});
     QCOMPARE(port_.openRequests[0].title, std::string("Select the Memory Card 1"));
   }
@@ -487,6 +619,7 @@ class WindowTest : public QObject {
     QFETCH(int, answer);
     QFETCH(int, landsOn);
     frmSelvane& window = StartWithTwoCards();
+    Widen();
     ClickLine(0, 0);
     ClickLine(1, 0);
     port_.answers.push_back(static_cast<Answer>(answer));
@@ -528,6 +661,7 @@ class WindowTest : public QObject {
 
   void ctrlKeyOnTransferButtonUsesItsIndexAndCompareKeepsThePane() {
     frmSelvane& window = StartWithTwoCards();
+    Widen();
     ShowActive();
     QPushButton* transfer1 = Button(QStringLiteral("btnTransfer1"));
     transfer1->setFocus();
@@ -560,6 +694,7 @@ class WindowTest : public QObject {
   void ctrlDeleteKeysDeleteTheSelectedSlot() {
     QFETCH(int, key);
     frmSelvane& window = StartWithTwoCards();
+    Widen();
     ShowActive();
     ClickLine(1, 0);
     List(1)->setFocus();
@@ -630,6 +765,7 @@ class WindowTest : public QObject {
 
   void compareMovesTheFocusToTheListWithoutSelection() {
     StartWithTwoCards();
+    Widen();
     ShowActive();
     QPushButton* compare = Button(QStringLiteral("btnCompare"));
     QTest::mouseClick(compare, Qt::LeftButton);
@@ -643,6 +779,7 @@ class WindowTest : public QObject {
 
   void compareTellsIdenticalAndDifferentSlots() {
     frmSelvane& window = StartWithTwoCards();
+    Widen();
     ClickLine(0, 0);
     QTest::mouseClick(Button(QStringLiteral("btnTransfer0")), Qt::LeftButton);  // ALPHA lands on line 1
     ClickLine(0, 0);
@@ -683,6 +820,7 @@ class WindowTest : public QObject {
 
   void menuSaveWritesTheCardBack() {
     frmSelvane& window = StartWithTwoCards();
+    Widen();
     ClickLine(1, 0);
     QTest::mouseClick(Button(QStringLiteral("btnDelete1")), Qt::LeftButton);
     ChooseFromMenu(1, 0, QStringLiteral("mnuSave"));
@@ -740,11 +878,19 @@ class WindowTest : public QObject {
     QCOMPARE(Child<QLineEdit>(QStringLiteral("txtMemCard0"))->text(), CardPath(file));
     QCOMPARE(List(0)->count(), 15);
     QCOMPARE(List(0)->item(14)->text(), QStringLiteral("15"));
-    QVERIFY(!Child<QLabel>(QStringLiteral("imgEmu%1").arg(logo))->isHidden());
+    QCOMPARE(window.logoShown(0), logo);
   }
 
+  void newFromAPsmPathStartsOnTheEpsxeEntry_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("format");
+    QTest::newRow("psx") << "psm.psx" << int(Format::Psx);
+    QTest::newRow("ps") << "winpsm.ps" << int(Format::Ps);
+  }
   void newFromAPsmPathStartsOnTheEpsxeEntry() {
-    const std::string path = Write(QStringLiteral("psm.psx"), selvane::test::TargetCard().Build(Format::Psx));
+    QFETCH(QString, file);
+    QFETCH(int, format);
+    const std::string path = Write(file, selvane::test::TargetCard().Build(static_cast<Format>(format)));
     frmSelvane& window = Start(QString::fromStdString(path));
     port_.saveChoices.push_back(std::nullopt);
     ChooseFromMenu(0, 0, QStringLiteral("mnuNew"));
@@ -758,6 +904,7 @@ class WindowTest : public QObject {
 
   void closingAsksAboutEachModifiedPane() {
     frmSelvane& window = StartWithTwoCards();
+    Widen();
     ClickLine(0, 0);
     QTest::mouseClick(Button(QStringLiteral("btnDelete0")), Qt::LeftButton);
     ClickLine(1, 0);
