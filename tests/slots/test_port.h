@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <string>
-#include <vector>
 
 #include "slots/pane.h"
 
@@ -30,7 +28,6 @@ class TestPort : public UserPort {
     answers_.insert(answers_.end(), answers);
     return *this;
   }
-
   const std::vector<Message>& messages() const { return messages_; }
   const std::vector<Question>& questions() const { return questions_; }
   std::vector<std::string> MessageTexts() const {
@@ -38,32 +35,24 @@ class TestPort : public UserPort {
     for (const Message& m : messages_) texts.push_back(m.text);
     return texts;
   }
-  void Clear() {
-    messages_.clear();
-    questions_.clear();
-  }
+  void Clear() { messages_.clear(), questions_.clear(); }
 
   void ShowMessage(std::string_view text, MessageIcon icon) override { messages_.push_back({std::string(text), icon}); }
   Answer Ask(std::string_view text, Buttons buttons, Answer defaultAnswer) override {
     questions_.push_back({std::string(text), buttons, defaultAnswer});
-    if (answers_.empty()) {
-      ADD_FAILURE() << "unexpected question: " << text;
-      return defaultAnswer;
-    }
-    const Answer answer = answers_.front();
-    answers_.pop_front();
+    EXPECT_FALSE(answers_.empty()) << "unexpected question: " << text;
+    const Answer answer = answers_.empty() ? defaultAnswer : answers_.front();
+    if (!answers_.empty()) answers_.pop_front();
     return answer;
   }
-  std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest&) override {
-    ADD_FAILURE() << "unexpected open dialog";
-    return std::nullopt;
-  }
-  std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest&) override {
-    ADD_FAILURE() << "unexpected save dialog";
-    return std::nullopt;
-  }
+  std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest&) override { return Unexpected("open"); }
+  std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest&) override { return Unexpected("save"); }
 
  private:
+  static std::nullopt_t Unexpected(const char* dialog) {
+    ADD_FAILURE() << "unexpected " << dialog << " dialog";
+    return std::nullopt;
+  }
   std::deque<Answer> answers_;
   std::vector<Message> messages_;
   std::vector<Question> questions_;
@@ -77,8 +66,7 @@ inline Pane ListedPane(CardImage image, Format format, int index = 0) {
   pane.path = "card" + std::string(FormatKey(format));
   pane.image = std::move(image);
   TestPort quiet;
-  RefreshSlots(pane, quiet);
-  EXPECT_TRUE(quiet.messages().empty());
+  EXPECT_TRUE(RefreshSlots(pane, quiet));
   return pane;
 }
 

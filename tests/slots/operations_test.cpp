@@ -1,0 +1,188 @@
+// The slot operations on panes: transfer, delete, clear, the deleted-mark toggle, comparison and
+// the identity edit.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "examples/card_builder.h"
+#include "slots/operations.h"
+#include "tests/slots/test_port.h"
+
+namespace selvane::testkit {
+namespace {
+
+using demo::CardBuilder;
+using Texts = std::vector<std::string>;
+
+// Where each format's raw card starts in its file, in the order of kAllFormats.
+constexpr std::size_t kDataAt[] = {64, 0, 0, 3904, 0, 256, 0};
+std::size_t EntryAt(Format f, int slot) { return kDataAt[static_cast<int>(f)] + 128 * static_cast<std::size_t>(slot); }
+std::size_t BlockAt(Format f, int slot) { return kDataAt[static_cast<int>(f)] + 8192 * static_cast<std::size_t>(slot); }
+
+// `target` once the save in slots `from`.. of `source` has landed on slots `to`, in order: each
+// frame's NextSlot names the next landed slot less one (0xFFFF for the last), its checksum redone.
+CardImage WithLanded(const Pane& target, const Pane& source, int from, std::vector<int> to) {
+  CardImage image = target.image;
+  const Format s = *PaneFormat(source), t = *PaneFormat(target);
+  for (std::size_t i = 0; i < to.size(); ++i) {
+    std::uint8_t* entry = image.data() + EntryAt(t, to[i]);
+    std::copy_n(source.image.begin() + EntryAt(s, from + static_cast<int>(i)), 128, entry);
+    const int next = i + 1 < to.size() ? to[i + 1] - 1 : 0xFFFF;
+    entry[8] = static_cast<std::uint8_t>(next & 0xFF), entry[9] = static_cast<std::uint8_t>(next >> 8);
+    entry[127] = FrameChecksum(Bytes(entry, 128));
+    std::copy_n(source.image.begin() + BlockAt(s, from + static_cast<int>(i)), 8192, image.begin() + BlockAt(t, to[i]));
+  }
+  return image;
+}
+
+TEST(CopySlot, ReplaceQuestionAnsweredYesOrNo) {
+  for (const auto& [answer, slot] : {std::pair{Answer::Yes, 1}, {Answer::No, 3}}) {
+    TestPort port;
+    port.Answering({answer});
+    Pane source = ListedPane(CardBuilder().AddSave(1, 1, "ONE").AddSave(3, 1, "THREE").Build(Format::Mem), Format::Mem);
+    Pane target = ListedPane(CardBuilder().AddSave(1, 2, "OLD").Build(Format::Mcr), Format::Mcr, 1);
+    const CardImage want = WithLanded(target, source, 3, {slot});  // Yes leaves the old save's link in slot 2
+    source.selected = 2, target.selected = 0;
+    CopySlot(source, target, false, port);
+    EXPECT_EQ(target.image, want);
+    EXPECT_EQ(port.questions().at(0).text, "Do you want to replace 'OLD'?");
+    EXPECT_EQ(port.questions().at(0).defaultAnswer, Answer::No);
+  }
+}
+
+TEST(CopySlot, RefusalsChangeNeitherCard) {
+  // A 3-block save; the target has two free lines, and declining to replace adds none.
+  Pane source = ListedPane(CardBuilder().AddSave(4, 3, "THREE").Build(Format::Psx), Format::Psx);
+  Pane target = ListedPane(CardBuilder().AddSave(1, 13, "BIG").Build(Format::Mem), Format::Mem, 1);
+  const Pane sourceBefore = source, targetBefore = target;
+  const std::string select = "Select the slot to copy.", full = "The memory card is full.";
+  for (const auto& [sourceLine, targetLine, message] :
+       {std::tuple{-1, -1, select}, {-1, 0, select}, {5, -1, full}, {5, 0, full}}) {
+    TestPort port;
+    if (sourceLine >= 0 && targetLine >= 0) port.Answering({Answer::No});
+    source.selected = sourceLine, target.selected = targetLine;
+    CopySlot(source, target, true, port);
+    EXPECT_EQ(port.MessageTexts(), Texts{message});
+    EXPECT_EQ(source.image, sourceBefore.image);
+    EXPECT_EQ(target.image, targetBefore.image);
+    EXPECT_FALSE(source.cardModified || target.cardModified);
+  }
+}
+
+// A multi-block save copied into a card of the next format (in all pairs but .mcd to .mcr the raw
+// cards start at different offsets), past a save in use whose title is empty (listed like a free
+// slot), then moved back. Every other format carries it deleted.
+class TransferAcrossFormats : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(TransferAcrossFormats, LandsRelinkedAndMovesBackUnchanged) {
+  const Format from = kAllFormats[GetParam()], to = kAllFormats[(GetParam() + 1) % kAllFormats.size()];
+  const bool deleted = GetParam() % 2 == 1;
+  const CardBuilder five = CardBuilder().AddSave(1, 5, "FIRST", "SLUS-00100", 'A', false, 2);
+  TestPort port;
+  Pane source = ListedPane(CardBuilder(five).AddSave(6, 4, "MOVE", "SLES-01234", 'E', deleted).Build(from), from);
+  Pane target = ListedPane(CardBuilder().AddSave(1, 1, "").AddSave(2, 1, "Q").Build(to), to, 1);
+  const Pane sourceBefore = source, targetBefore = target;
+  const CardImage want = WithLanded(target, source, 6, {3, 4, 5, 6});
+  source.selected = 8;  // a link: the copy walks back to its first block
+  CopySlot(source, target, false, port);
+  EXPECT_EQ(target.image, want);
+  EXPECT_EQ(source.image, sourceBefore.image);
+  EXPECT_EQ(std::pair(source.cardModified, target.cardModified), std::pair(false, true));
+  EXPECT_EQ(target.image[EntryAt(to, 3) + 8], 3);  // NextSlot: slot 4, less one
+  EXPECT_EQ(source.selected, 9);                   // the line below the save's last block
+
+  // Moved into a card whose first five slots are taken, it lands where it came from, and the
+  // target's slots 3-6 are free entries with zero blocks again.
+  Pane back = ListedPane(five.Build(from), from);
+  target.selected = 4;
+  CopySlot(target, back, true, port);
+  EXPECT_EQ(back.image, sourceBefore.image);
+  EXPECT_EQ(target.image, targetBefore.image);
+  EXPECT_EQ(std::pair(target.cardModified, target.selected), std::pair(true, -1));
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFormats, TransferAcrossFormats, ::testing::Range<std::size_t>(0, kAllFormats.size()),
+                         [](const auto& param) { return std::string(FormatExtension(kAllFormats[param.param])); });
+
+TEST(DeleteSlot, FreesTheSelectedSlotOnly) {
+  TestPort port;
+  Pane pane = ListedPane(CardBuilder().AddSave(1, 15, "ALL").Build(Format::Mem), Format::Mem);
+  CardImage want = pane.image;
+  std::fill_n(want.begin() + 448, 128, 0);  // line 2 is slot 3: its entry at 64 + 3 * 128
+  want[448] = want[575] = 0xA0;             // the free entry: 0xA0, 126 zero bytes, 0xA0
+  std::fill_n(want.begin() + 24640, 8192, 0);
+  pane.selected = 2;
+  DeleteSlot(pane, port);
+  EXPECT_EQ(pane.image, want);
+  EXPECT_TRUE(pane.cardModified);
+}
+
+TEST(ClearAllSlots, LeavesAnEmptyCardInEachFormat) {
+  for (Format f : kAllFormats) {
+    TestPort port;
+    Pane pane = ListedPane(CardBuilder().AddSave(1, 6, "SIX").AddSave(7, 9, "NINE").Build(f), f);
+    ClearAllSlots(pane, port);
+    EXPECT_EQ(pane.image, CardBuilder().Build(f)) << FormatKey(f);
+    EXPECT_TRUE(pane.cardModified);
+  }
+}
+
+TEST(ToggleDeleted, FlipsTheWholeSaveTwiceRestoresItAndRefusesAFreeEntry) {
+  TestPort port;
+  Pane pane = ListedPane(CardBuilder().AddSave(4, 3, "TRIO").AddSave(7, 1, "SOLO").Build(Format::Psx), Format::Psx);
+  const CardImage before = pane.image;
+  CardImage want = pane.image;
+  // Slots 4-6 (entries at 256 + 128 * slot): the statuses become deleted and the checksums follow.
+  want[768] = 0xA1, want[896] = 0xA2, want[1024] = 0xA3;
+  for (std::size_t entry : {768, 896, 1024}) want[entry + 127] ^= 0xF0;
+  pane.selected = 4;
+  ToggleDeleted(pane, port);
+  EXPECT_EQ(pane.image, want);
+  EXPECT_EQ(pane.lines[3] + "|" + pane.lines[6], "04 -del- TRIO|07  SOLO");
+  EXPECT_TRUE(pane.cardModified);
+  for (int line : {5, -1, 0}) {  // the save's last line, then nothing selected and a free entry
+    pane.selected = line;
+    ToggleDeleted(pane, port);
+  }
+  EXPECT_EQ(pane.image, before);
+  EXPECT_EQ(port.MessageTexts(), Texts(2, "Select a slot"));
+}
+
+TEST(CompareSlots, SaveBlocksAcrossFormatsAndMissingSelections) {
+  // The same 3-block save in other slots, containers, game IDs and deleted marks.
+  Pane left = ListedPane(CardBuilder().AddSave(2, 3, "SAME").Build(Format::Gme), Format::Gme);
+  Pane right = ListedPane(CardBuilder().AddSave(9, 3, "SAME", "SLES-00002", 'E', true).Build(Format::Psx), Format::Psx);
+  const auto compare = [&](int line0, int line1, int focus) {
+    TestPort port;
+    left.selected = line0, right.selected = line1;
+    EXPECT_EQ(CompareSlots(left, right, port), focus);  // the pane whose list gets the focus
+    return port.MessageTexts();
+  };
+  EXPECT_EQ(compare(-1, -1, 0), Texts{"Select a slot in Memory Card 1"});
+  EXPECT_EQ(compare(1, -1, 1), Texts{"Select a slot in Memory Card 2"});
+  EXPECT_EQ(compare(1, 8, -1), Texts{"Slots are IDENTICAL!"});
+  right.image[BlockAt(Format::Psx, 9) + 4321] ^= 0x80;
+  EXPECT_EQ(compare(1, 8, -1), Texts{"Slots are the DIFFERENT!!"});
+}
+
+TEST(EditSlot, WalksBackAndWritesOnlyTheFirstEntry) {
+  TestPort port;
+  Pane pane = ListedPane(CardBuilder().AddSave(3, 3, "EDIT ME", "ABCD-01234", 'E').Build(Format::Mcr), Format::Mcr);
+  pane.selected = 4;
+  const auto identity = BeginEditSlot(pane, port);
+  ASSERT_TRUE(identity);
+  EXPECT_EQ(pane.selected, 2);
+  EXPECT_EQ(identity->region, 1);
+  EXPECT_EQ(identity->id, "ABCD-01234");
+  // No region chosen and a 4-character ID: byte 11 and bytes 16-21 keep their values.
+  CardImage want = pane.image;
+  std::copy_n("WXYZ", 4, want.begin() + 384 + 12);
+  want[384 + 127] = FrameChecksum(Bytes(want).subspan(384, 128));
+  ApplyEditSlot(pane, *identity, std::nullopt, "WXYZ");
+  EXPECT_EQ(pane.image, want);
+  EXPECT_TRUE(pane.cardModified);
+}
+
+}  // namespace
+}  // namespace selvane::testkit
