@@ -9,4 +9,4 @@ ensure_packages "${SELVANE_BUILD_PACKAGES[@]}" xvfb xauth
 cmake --preset dev -S "$SELVANE_ROOT" >/dev/null
 cmake --build --preset dev --target selvane_screenshots
 xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96" env QT_QPA_PLATFORM=xcb \
-  build/dev/tests/ui/selvane_screenshots "$SELVANE_ROOT/docs"
+  build/dev/tools/selvane_screenshots "$SELVANE_ROOT/docs"

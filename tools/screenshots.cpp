@@ -4,6 +4,7 @@
 // OUTPUT_FOLDER/screenshot-wide.png, grabbed from the server as the screen shows them.
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
@@ -12,12 +13,34 @@
 #include <QTest>
 #include <cstdio>
 
+#include "core/file_io.h"
+#include "examples/card_builder.h"
 #include "examples/demo_cards.h"
-#include "scripted_port.h"
-#include "test_cards.h"
 #include "ui/frm_selvane.h"
 
 namespace {
+
+// Shows no boxes and answers the one open dialog, for pane 1's card, with `card1`.
+class PicturePort : public selvane::UserPort {
+ public:
+  explicit PicturePort(std::string card1) : card1_(std::move(card1)) {}
+  void ShowMessage(std::string_view, selvane::MessageIcon) override {}
+  selvane::Answer Ask(std::string_view, selvane::Buttons, selvane::Answer) override { return selvane::Answer::No; }
+  std::optional<selvane::FileChoice> ChooseFileToOpen(const selvane::FileDialogRequest&) override {
+    return selvane::FileChoice{card1_, 3};
+  }
+  std::optional<selvane::FileChoice> ChooseFileToSave(const selvane::FileDialogRequest&) override {
+    return std::nullopt;
+  }
+
+ private:
+  std::string card1_;
+};
+
+std::string WriteCard(const QString& path, const selvane::CardImage& bytes) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  return selvane::WriteFileAtomic(path.toStdString(), bytes).ok ? path.toStdString() : std::string();
+}
 
 bool Grab(QWidget& window, const QString& file) {
   QTest::qWait(300);
@@ -51,17 +74,15 @@ int main(int argc, char** argv) {
   QTemporaryDir config;
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
 
-  const std::string demo = selvane::test::WriteCard(cards.filePath(QStringLiteral("demo.gme")),
-                                                    selvane::demo::DemoCard(selvane::Format::Gme));
+  const std::string demo =
+      WriteCard(cards.filePath(QStringLiteral("demo.gme")), selvane::demo::DemoCard(selvane::Format::Gme));
   selvane::demo::CardBuilder second;
   second.AddSave(1, 1, "RALLY 2000", "SLES-01234", 'E', false, 5)
       .AddSave(2, 2, "SPACE MINER", "SLUS-04321", 'A', false, 6)
       .AddSave(4, 1, "CHESS CLUB", "SLPS-00777", 'I', false, 7);
-  const std::string other =
-      selvane::test::WriteCard(cards.filePath(QStringLiteral("ePSXe/epsxe000.mcr")), second.Build());
+  const std::string other = WriteCard(cards.filePath(QStringLiteral("ePSXe/epsxe000.mcr")), second.Build());
 
-  selvane::test::ScriptedPort port;
-  port.openChoices.push_back(selvane::FileChoice{other, 3});
+  PicturePort port(other);
   selvane::ui::WindowStart start;
   start.commandLine = QString::fromStdString(demo);
   start.port = &port;
