@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,13 +38,6 @@ class HostileFiles : public ::testing::Test {
     fs::remove_all(dir_, ec);
   }
 
-  fs::path Sized(const std::string& name, std::uintmax_t size) {
-    const fs::path path = dir_ / name;
-    { std::ofstream touch(path); }
-    fs::resize_file(path, size);  // sparse: the blocks are never written
-    return path;
-  }
-
   // list, info and convert of `card` all refuse it with `reason`; convert writes nothing.
   void ExpectRefused(const fs::path& card, const std::string& reason, const CliLimits& limits = {}) {
     const std::string expected = card.string() + ": cannot be read: " + reason + "\n";
@@ -65,62 +59,82 @@ class HostileFiles : public ::testing::Test {
   fs::path dir_;
 };
 
-TEST_F(HostileFiles, SparseFourGibibyteCard) {
-  ExpectRefused(Sized("huge.mcr", std::uintmax_t{4} << 30), "file is larger than 16 MiB, too large for a memory card");
+// A file that is no card: how the test makes it (its path), and the reason it is refused with.
+struct Hostile {
+  const char* name;
+  std::function<fs::path(const fs::path& dir)> make;
+  std::string reason;
+  bool ordinaryUser = false;  // chmod 000 stops everyone but the superuser
+};
+
+fs::path Sized(const fs::path& path, std::uintmax_t size) {
+  { std::ofstream touch(path); }
+  fs::resize_file(path, size);  // sparse: the blocks are never written
+  return path;
 }
 
-TEST_F(HostileFiles, DexDriveCardOneByteOverSixteenMebibytes) {
-  const fs::path path = Sized("big.gme", kMaxCardFileSize + 1);
-  ExpectRefused(path, "file is larger than 16 MiB, too large for a memory card");
-  // One byte less is a file the reader takes: a .gme of zeros has no raw card to list.
-  fs::resize_file(path, kMaxCardFileSize);
-  const CliRun run = RunCliWithLimits({"list", path.string()});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, path.string() + ": Memory card format not supported\n");
-}
+class HostileFile : public HostileFiles, public ::testing::WithParamInterface<Hostile> {};
 
-TEST_F(HostileFiles, FifoIsRefusedWithoutWaitingForAWriter) {
-  const fs::path path = dir_ / "pipe.mcr";
-  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+// Each is refused at once (a FIFO would wait for a writer, /dev/zero never end: the time limit
+// turns such a hang into a failure) and never read past the 16 MiB limit.
+TEST_P(HostileFile, IsRefusedByListInfoAndConvert) {
   CliLimits limits;
-  limits.timeoutSeconds = 10;  // an open() of the FIFO would wait here for ever
-  ExpectRefused(path, "not a regular file", limits);
+  limits.timeoutSeconds = 10;
+  limits.ordinaryUser = GetParam().ordinaryUser;
+  if (limits.ordinaryUser) fs::permissions(dir_, fs::perms::others_write, fs::perm_options::add);
+  ExpectRefused(GetParam().make(dir_), GetParam().reason, limits);
 }
 
-TEST_F(HostileFiles, DeviceIsRefused) {
-  CliLimits limits;
-  limits.timeoutSeconds = 10;  // reading /dev/zero to its end would never finish
-  ExpectRefused("/dev/zero", "not a regular file", limits);
-  fs::create_symlink("/dev/zero", dir_ / "zero.mcr");  // a card name does not make it a card
-  ExpectRefused(dir_ / "zero.mcr", "not a regular file", limits);
-}
+const std::string kTooLarge = "file is larger than 16 MiB, too large for a memory card";
+const std::string kNotRegular = "not a regular file";
 
-TEST_F(HostileFiles, FolderIsRefused) {
-  fs::create_directory(dir_ / "folder.mcr");
-  ExpectRefused(dir_ / "folder.mcr", std::generic_category().message(EISDIR));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cli, HostileFile,
+    ::testing::Values(Hostile{"SparseFourGibibyteCard",
+                              [](const fs::path& d) { return Sized(d / "huge.mcr", std::uintmax_t{4} << 30); },
+                              kTooLarge},
+                      Hostile{"DexDriveOneByteOverSixteenMebibytes",
+                              [](const fs::path& d) { return Sized(d / "big.gme", kMaxCardFileSize + 1); }, kTooLarge},
+                      Hostile{"Fifo",
+                              [](const fs::path& d) {
+                                mkfifo((d / "pipe.mcr").c_str(), 0600);
+                                return d / "pipe.mcr";
+                              },
+                              kNotRegular},
+                      Hostile{"Device", [](const fs::path&) { return fs::path("/dev/zero"); }, kNotRegular},
+                      Hostile{"DeviceUnderACardName",
+                              [](const fs::path& d) {
+                                fs::create_symlink("/dev/zero", d / "zero.mcr");
+                                return d / "zero.mcr";
+                              },
+                              kNotRegular},
+                      Hostile{"Folder",
+                              [](const fs::path& d) {
+                                fs::create_directory(d / "folder.mcr");
+                                return d / "folder.mcr";
+                              },
+                              std::generic_category().message(EISDIR)},
+                      Hostile{"MissingFile", [](const fs::path& d) { return d / "absent.mcr"; },
+                              std::generic_category().message(ENOENT)},
+                      Hostile{"NoReadPermission",
+                              [](const fs::path& d) {
+                                const CardImage card = demo::CardBuilder().AddSave(1, 1, "Secret").Build(Format::Mcr);
+                                std::ofstream(d / "secret.mcr", std::ios::binary)
+                                    .write(reinterpret_cast<const char*>(card.data()),
+                                           static_cast<std::streamsize>(card.size()));
+                                fs::permissions(d / "secret.mcr", fs::perms::none);
+                                return d / "secret.mcr";
+                              },
+                              std::generic_category().message(EACCES), true}),
+    [](const ::testing::TestParamInfo<Hostile>& row) { return std::string(row.param.name); });
 
-TEST_F(HostileFiles, MissingAndEmptyFiles) {
-  ExpectRefused(dir_ / "absent.mcr", std::generic_category().message(ENOENT));
+TEST_F(HostileFiles, SixteenMebibytesAreReadAndAnEmptyFileIsNamedSo) {
+  const fs::path big = Sized(dir_ / "big.gme", kMaxCardFileSize);  // zeros: no raw card to list
+  EXPECT_EQ(RunCliWithLimits({"list", big.string()}).err, big.string() + ": Memory card format not supported\n");
   { std::ofstream touch(dir_ / "empty.mcr"); }
   const CliRun run = RunCliWithLimits({"list", (dir_ / "empty.mcr").string()});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, (dir_ / "empty.mcr").string() + ": the file is empty\n");
-}
-
-TEST_F(HostileFiles, FileWithoutReadPermission) {
-  const fs::path path = dir_ / "secret.mcr";
-  const CardImage card = demo::CardBuilder().AddSave(1, 1, "Secret").Build(Format::Mcr);
-  {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(card.data()), static_cast<std::streamsize>(card.size()));
-  }
-  fs::permissions(path, fs::perms::none);
-  // chmod 000 stops everyone but the superuser, so the command runs as an ordinary user.
-  CliLimits limits;
-  limits.ordinaryUser = true;
-  fs::permissions(dir_, fs::perms::others_write, fs::perm_options::add);  // let it try to write out.mem
-  ExpectRefused(path, std::generic_category().message(EACCES), limits);
 }
 
 // A card file cut short before a slot: an operation on that slot has no byte to change. The command

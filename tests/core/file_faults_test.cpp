@@ -1,7 +1,7 @@
-// Reading and writing card files when the file system works against us: huge, sparse and special
-// files on the way in; the file size limit, a folder this user may not write, a FIFO and a symbolic
-// link on the way out. A failed write leaves the old file byte-identical and no temporary file in
-// the folder.
+// Reading and writing card files when the file system works against us: a huge sparse file on the
+// way in (pipes, devices, folders and unreadable files are refused through selvane-cli's tests);
+// the file size limit, a folder this user may not write, a FIFO and a symbolic link on the way out.
+// A failed write leaves the old file byte-identical and no temporary file in the folder.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -115,53 +115,6 @@ TEST_F(FileFaults, SparseFourGibibyteFileIsRefusedWithoutReadingIt) {
     }
     const ReadResult read = ReadCardFile(path.string());
     return !read.ok && read.bytes.empty() && read.reason.find("16 MiB") != std::string::npos ? 0 : 1;
-  });
-  EXPECT_EQ(status, 0);
-}
-
-TEST_F(FileFaults, FileOfExactlySixteenMebibytesIsStillRead) {
-  const fs::path path = dir_ / "big.gme";
-  { std::ofstream touch(path); }
-  fs::resize_file(path, kMaxCardFileSize);
-  const ReadResult read = ReadCardFile(path.string());
-  EXPECT_TRUE(read.ok) << read.reason;
-  EXPECT_EQ(read.bytes.size(), kMaxCardFileSize);
-}
-
-TEST_F(FileFaults, FifoIsRefusedWithoutBlocking) {
-  const fs::path path = dir_ / "pipe.mcr";
-  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-  // Opening a FIFO for reading waits for a writer; the child would hang (and be killed) if the
-  // reader opened it. alarm() turns a hang into a failed test instead of a stuck run.
-  const int status = InChild([&] {
-    alarm(10);
-    const ReadResult read = ReadCardFile(path.string());
-    return !FileExists(path.string()) && !read.ok && read.bytes.empty() && !read.reason.empty() ? 0 : 1;
-  });
-  EXPECT_EQ(status, 0);
-}
-
-TEST_F(FileFaults, DevicesAndFoldersAreNoCardFiles) {
-  for (const std::string& path : {std::string("/dev/zero"), std::string("/dev/null"), dir_.string()}) {
-    EXPECT_FALSE(FileExists(path)) << path;
-    const ReadResult read = ReadCardFile(path);
-    EXPECT_FALSE(read.ok) << path;
-    EXPECT_TRUE(read.bytes.empty()) << path;
-    EXPECT_FALSE(read.reason.empty()) << path;
-  }
-  EXPECT_EQ(ReadCardFile(dir_.string()).reason, std::generic_category().message(EISDIR));
-}
-
-TEST_F(FileFaults, FileWithoutReadPermissionCannotBeRead) {
-  const fs::path path = OldCard();
-  fs::permissions(path, fs::perms::none);
-  fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
-  // The superuser reads any file, so the read is made by an ordinary user id in a child process.
-  const int status = InChild([&] {
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 3;
-    const ReadResult read = ReadCardFile(path.string());
-    const bool refused = !read.ok && read.bytes.empty() && read.reason == std::generic_category().message(EACCES);
-    return FileExists(path.string()) && refused ? 0 : 1;
   });
   EXPECT_EQ(status, 0);
 }
