@@ -148,7 +148,6 @@ class FileIo : public ::testing::Test {
 };
 
 TEST_F(FileIo, ReaderTakesRegularFilesUpToSixteenMebibytes) {
-  EXPECT_TRUE(FileExists(Put("one.mcr", {7})));
   EXPECT_FALSE(FileExists(Put("empty.mcr", {})));
   EXPECT_EQ(ReadCardFile(Put("odd.gme", {1, 2, 3, 0, 5})).bytes, (Blob{1, 2, 3, 0, 5}));
   const std::string big = Put("big.gme", {1});
@@ -207,6 +206,7 @@ TEST_F(FileIo, AtomicWriterReplacesTheWholeFileOrNothing) {
   before["card.mcr"] = {'M', 'C', 1};
   EXPECT_EQ(Folder(), before);
   EXPECT_EQ(fs::status(card).permissions(), perms);
+  fs::permissions(dir_ / "locked.mcr", fs::perms::owner_all);  // Windows removes no read-only file
 }
 
 }  // namespace

@@ -32,18 +32,19 @@ TEST(SaveCard, AsksBeforeReplacingAChangedFileAndKeepsTheWorkWhenAWriteFails) {
 
   EXPECT_EQ(SaveCard(path, pane, outputExt, port.Answering({Answer::No})), SaveOutcome::Cancelled);
   EXPECT_EQ(std::pair(ReadCardFile(path).bytes, pane.cardModified), std::pair(emulator, true));
+
+  // A save that the system refuses (its folder does not exist) keeps the work marked as modified.
+  const std::string lost = path + ".d/card.mcr";
+  EXPECT_EQ(SaveCard(lost, pane, outputExt, port), SaveOutcome::WriteFailed);
+  EXPECT_EQ(port.MessageTexts(),
+            std::vector{lost + " could not be saved: " + std::generic_category().message(ENOENT) + "."});
+  EXPECT_TRUE(pane.cardModified);
+
   EXPECT_EQ(SaveCard(path, pane, outputExt, port.Answering({Answer::Yes})), SaveOutcome::Saved);
   EXPECT_EQ(std::pair(ReadCardFile(path).bytes, pane.cardModified), std::pair(EmptyCard(), false));
   ASSERT_EQ(port.questions().size(), 2u);
   EXPECT_EQ(port.questions()[1].text, path + " has changed on disk since it was opened. Overwrite it?");
   EXPECT_EQ(port.questions()[1].buttons, Buttons::YesNo);
-
-  // The file now holds what was saved, so the next save does not ask; the system refuses it.
-  pane.cardModified = true;
-  fs::permissions(path, fs::perms::owner_read);
-  EXPECT_EQ(SaveCard(path, pane, outputExt, port), SaveOutcome::WriteFailed);
-  EXPECT_EQ(port.MessageTexts(), std::vector<std::string>{path + " could not be saved: the file is read-only."});
-  EXPECT_EQ(std::pair(ReadCardFile(path).bytes, pane.cardModified), std::pair(EmptyCard(), true));
   fs::remove(path);
 }
 
