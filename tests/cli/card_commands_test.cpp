@@ -1,6 +1,8 @@
 // selvane-cli list, info, convert and new, run as a user runs them, on temporary files.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <nlohmann/json.hpp>
 
 #include "core/card.h"
@@ -16,8 +18,9 @@ using test::RunCli;
 class CardCommands : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("selvane-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    // A folder of this run's own: other builds on the machine run the same tests at the same time.
+    dir_ = fs::temp_directory_path() / ("selvane-cli-" + std::to_string(std::random_device{}()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "cards");
   }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <sstream>
 #ifndef _WIN32
 #include <sys/wait.h>
@@ -26,8 +27,8 @@ class SlotCommandsTest : public ::testing::Test {
   void SetUp() override {
     static std::atomic<int> counter{0};
     dir_ = fs::temp_directory_path() /
-           ("selvane-slot-cli-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-            std::to_string(counter++) + "-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+           ("selvane-slot-cli-" + std::to_string(std::random_device{}()) + "-" + std::to_string(counter++) + "-" +
+            std::to_string(reinterpret_cast<std::uintptr_t>(this)));
     fs::create_directories(dir_);
   }
   void TearDown() override {

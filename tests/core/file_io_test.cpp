@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "core/file_io.h"
 
@@ -13,8 +14,9 @@ namespace fs = std::filesystem;
 class FileIo : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("selvane-fileio-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                        "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    // A folder of this run's own: other builds on the machine run the same tests at the same time.
+    dir_ = fs::temp_directory_path() / ("selvane-fileio-" + std::to_string(std::random_device{}()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -25,8 +27,8 @@ class FileIo : public ::testing::Test {
   }
   std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
   void Put(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-    std::ofstream(PathOf(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                         static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(PathOf(name), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
   std::vector<std::uint8_t> Get(const std::string& name) const {
     std::ifstream in(PathOf(name), std::ios::binary);
