@@ -1,0 +1,191 @@
+// selvane-cli run as a user runs it, as a child process on card files in a temporary folder: what
+// each command writes, and that a refused command prints "path: message", exits with 1 and leaves
+// every file as it was.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <random>
+
+#include "core/file_io.h"
+#include "examples/card_builder.h"
+
+namespace selvane {
+namespace {
+namespace fs = std::filesystem;
+using demo::CardBuilder;
+
+struct CliRun {
+  int status = -1;
+  std::string out, err;
+  bool operator==(const CliRun&) const = default;
+  friend std::ostream& operator<<(std::ostream& os, const CliRun& r) {
+    return os << "exit " << r.status << ", out \"" << r.out << "\", err \"" << r.err << "\"";
+  }
+};
+
+std::string Text(const fs::path& p) { return {std::istreambuf_iterator<char>(std::ifstream(p).rdbuf()), {}}; }
+std::string Reason(int error) { return std::generic_category().message(error); }
+
+CardImage SampleCard(Format format = Format::Mcr) {
+  return CardBuilder()
+      .AddSave(1, 1, "Alpha")
+      .AddSave(2, 3, "Three Blocks")
+      .AddSave(6, 1, "Gone", "SLES-12345", 'E', true)
+      .Build(format);
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(fs::create_directories(cards_)); }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string Path(const std::string& name) const { return (cards_ / name).string(); }
+  std::string Put(const std::string& name, const CardImage& bytes) const {
+    EXPECT_TRUE(WriteFileAtomic(Path(name), bytes).ok) << name;
+    return Path(name);
+  }
+  CardImage Get(const std::string& name) const { return ReadCardFile(Path(name)).bytes; }
+  // Every name in the card folder with its bytes: a refused command leaves this as it was.
+  std::map<std::string, CardImage> Folder() const {
+    std::map<std::string, CardImage> files;
+    for (const auto& entry : fs::directory_iterator(cards_))
+      files[entry.path().filename().string()] = ReadCardFile(entry.path().string()).bytes;
+    return files;
+  }
+  // Runs the built selvane-cli with `args`; its output is captured outside the card folder, and an
+  // alarm (which survives exec) ends a command that would wait for ever.
+  CliRun Run(std::vector<std::string> args) const {
+    args.insert(args.begin(), SELVANE_CLI_PATH);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+      if (!freopen((dir_ / "out").c_str(), "w", stdout) || !freopen((dir_ / "err").c_str(), "w", stderr)) _exit(126);
+      alarm(10);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), Text(dir_ / "out"), Text(dir_ / "err")};
+  }
+
+  const fs::path dir_ = fs::temp_directory_path() / ("selvane-cli-" + std::to_string(std::random_device{}()));
+  const fs::path cards_ = dir_ / "cards";
+};
+
+TEST_F(Cli, ListAndInfo) {
+  CardImage mem = SampleCard(Format::Mem);
+  mem[64 + SlotEntryOffset(1) + kEntryChecksum] ^= 1;
+  mem.pop_back();  // a short file still lists, but fails the save check; slot 1's checksum is spoilt
+  const std::string path = Put("a.mem", mem);
+  const std::string lines =
+      "01  Alpha\n02  Three Blocks\n03  Linked Slot 2\n04  Linked Slot 3\n05\n06 -del- Gone\n07\n08\n"
+      "09\n10\n11\n12\n13\n14\n15\n";
+  EXPECT_EQ(Run({"list", path}), (CliRun{0, lines, ""}));
+  const CliRun run = Run({"info", "--json", path});
+  ASSERT_EQ(run.status, 0) << run;
+  nlohmann::json doc = nlohmann::json::parse(run.out);
+  EXPECT_EQ(doc["slots"][0]["checksumValid"], false);
+  EXPECT_EQ(doc["slots"][1], nlohmann::json::parse(R"({"slot": 2, "line": "02  Three Blocks", "status": 81,
+                                   "nextSlot": 2, "checksumValid": true, "title": "Three Blocks"})"));
+  EXPECT_EQ(doc["slots"][3]["nextSlot"], 0xFFFF);
+  EXPECT_EQ(doc["slots"][5]["status"], 0xA1);
+  doc.erase("slots");
+  EXPECT_EQ(doc,
+            (nlohmann::json{
+                {"path", path}, {"format", ".mem"}, {"fileSize", 131135}, {"dataOffset", 64}, {"wellFormed", false}}));
+}
+
+TEST_F(Cli, RefusalsNameThePathAndChangeNoFile) {
+  const std::string txt = Put("a.txt", SampleCard()),
+                    bad = Put("bad.mcr", SampleCard(Format::Mem));  // a .mem file under a raw card's name
+  const std::string src = Put("src.psx", CardBuilder().AddSave(1, 3, "Big").Build(Format::Psx));
+  const std::string full = Put("full.mcd", CardBuilder().AddSave(1, 14, "Most").Build(Format::Mcd));
+  const std::string big = Put("big.mcr", {1});
+  fs::resize_file(big, kMaxCardFileSize + 1);  // sparse: no data is stored
+  fs::create_directory(Path("folder.mcr"));
+  ASSERT_EQ(mkfifo(Path("pipe.mcr").c_str(), 0600), 0);
+  const auto before = Folder();
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"list", txt}, txt + ": Memory card format not supported"},
+      {{"new", Path("a.bin")}, Path("a.bin") + ": Memory card format not supported"},
+      {{"convert", bad, Path("out.mem")}, bad + ": File is in a wrong format."},
+      {{"copy", src, "1", full}, full + ": The memory card is full."},
+      {{"convert", src, Path("none/x.mem")},
+       src + ": " + Path("none/x.mem") + " could not be saved: " + Reason(ENOENT) + "."},
+      {{"list", Path("folder.mcr")}, Path("folder.mcr") + ": cannot be read: " + Reason(EISDIR)},
+      {{"info", Path("pipe.mcr")}, Path("pipe.mcr") + ": cannot be read: not a regular file"},
+      {{"list", big}, big + ": cannot be read: file is larger than 16 MiB, too large for a memory card"}};
+  for (const auto& [args, message] : cases) {
+    EXPECT_EQ(Run(args), (CliRun{1, "", message + "\n"}));
+    EXPECT_EQ(Folder(), before) << args[0];
+  }
+}
+
+TEST_F(Cli, UsageErrorsExitTwo) {
+  const std::string card = Put("card.mcr", SampleCard());
+  const std::vector<std::string> misuses[] = {{},
+                                              {"list"},
+                                              {"frobnicate", card},
+                                              {"delete", card, "16"},
+                                              {"edit", card, "1"},
+                                              {"edit", card, "1", "--region", "pal"}};
+  for (const auto& args : misuses) EXPECT_EQ(Run(args).status, 2) << ::testing::PrintToString(args);
+  EXPECT_EQ(Get("card.mcr"), SampleCard());
+}
+
+TEST_F(Cli, ConvertAndNewWriteEachFormat) {
+  for (Format from : kAllFormats) {
+    const std::string source = Put("src" + std::string(FormatKey(from)), SampleCard(from));
+    ASSERT_EQ(Run({"new", Path("new" + std::string(FormatKey(from)))}).status, 0);
+    EXPECT_EQ(Get("new" + std::string(FormatKey(from))), CardBuilder().Build(from)) << FormatKey(from);
+    for (Format to : kAllFormats) {
+      EXPECT_EQ(Run({"convert", source, Path("out" + std::string(FormatKey(to)))}).status, 0);
+      EXPECT_EQ(Get("out" + std::string(FormatKey(to))), SampleCard(to)) << FormatKey(from) << " to " << FormatKey(to);
+    }
+  }
+}
+
+// Copy and move write the save with its chain; the replace question is answered by --replace.
+TEST_F(Cli, TransferAndCompare) {
+  const auto carried = [] { return CardBuilder().AddSave(4, 3, "Carried", "SLUS-01234", 'A', false, 6); };
+  const std::string src = Put("src.mcr", carried().AddSave(1, 1, "Single", "SLUS-00002", 'A', false, 2).Build());
+  const std::string dst = Put("dst.mem", CardBuilder().AddSave(1, 1, "Home").Build(Format::Mem));
+  EXPECT_EQ(Run({"copy", src, "05", dst}), (CliRun{0, "", ""}));  // a link line stands for its whole save
+  EXPECT_EQ(Run({"compare", src, "4", dst, "2"}), (CliRun{0, "Slots are IDENTICAL!\n", ""}));
+  EXPECT_EQ(Run({"compare", src, "4", dst, "1"}), (CliRun{1, "Slots are the DIFFERENT!!\n", ""}));
+  EXPECT_EQ(Run({"compare", src, "4", Path("none.mcr"), "1"}).status, 2);
+  EXPECT_EQ(Run({"copy", src, "1", dst, "--to", "1"}).status, 0);  // not replaced: the first free line takes it
+  EXPECT_EQ(Run({"move", src, "1", dst, "--to", "1", "--replace"}).status, 0);
+  EXPECT_EQ(Get("src.mcr"), carried().Build());
+  EXPECT_EQ(Get("dst.mem"), CardBuilder()
+                                .AddSave(1, 1, "Single", "SLUS-00002", 'A', false, 2)
+                                .AddSave(2, 3, "Carried", "SLUS-01234", 'A', false, 6)
+                                .AddSave(5, 1, "Single", "SLUS-00002", 'A', false, 2)
+                                .Build(Format::Mem));
+}
+
+TEST_F(Cli, SlotCommandsWriteTheCardBack) {
+  const std::string card = Put("card.ddf", CardBuilder().AddSave(1, 1, "A").AddSave(3, 3, "B").Build(Format::Ddf));
+  const auto deletedB = [] { return CardBuilder().AddSave(3, 3, "B", "SLUS-00001", 'A', true); };
+  const std::pair<std::vector<std::string>, CardImage> steps[] = {
+      {{"toggle", card, "4"}, deletedB().AddSave(1, 1, "A").Build(Format::Ddf)},
+      {{"edit", card, "1", "--region", "jap", "--id", "wxyz-00001"},
+       deletedB().AddSave(1, 1, "A", "WXYZ-00001", 'I').Build(Format::Ddf)},
+      {{"delete", card, "1"}, deletedB().Build(Format::Ddf)},
+      {{"clear", card}, CardBuilder().Build(Format::Ddf)}};
+  for (const auto& [args, expected] : steps) {
+    EXPECT_EQ(Run(args), (CliRun{0, "", ""}));
+    EXPECT_EQ(Get("card.ddf"), expected) << args[0];
+  }
+}
+
+}  // namespace
+}  // namespace selvane

@@ -1,0 +1,213 @@
+// The core on its own: the format a path names, where the raw card starts in each container, the
+// header templates, the save check, the conversion of every format into every other, the empty
+// card and the demo cards; then whole-file reading and the atomic writer on real files in a
+// temporary folder: what the reader refuses without blocking or allocating, and that a failed
+// write leaves every file as it was and no temporary file behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <random>
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include "core/card.h"
+#include "core/file_io.h"
+#include "examples/card_builder.h"
+#include "examples/demo_cards.h"
+
+namespace selvane {
+namespace {
+using namespace std::literals;
+
+CardImage Cat(std::initializer_list<Bytes> parts) {
+  CardImage out;
+  for (Bytes p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+// A raw card whose fifteen save blocks hold a pattern, so that any shift or mix-up shows.
+CardImage Raw() { return demo::CardBuilder().AddSave(1, 15, "Every Block").RawCard(); }
+
+// The header that a format's files get when they are written from another family; none for raw.
+Bytes TemplateOf(Format f) {
+  static const std::map<Family, Bytes> templates = {
+      {Family::Vgs, VgsHeader()}, {Family::Raw, {}}, {Family::DexDrive, DexDriveHeader()}, {Family::Psm, PsmHeader()}};
+  return templates.at(FamilyOf(f));
+}
+
+TEST(FormatFromPath, LastFourCharactersInAnyCaseOrTwoLetterPs) {
+  const std::string_view paths[] = {"a.Mem", "a.mcd", "C:\\cards\\epsxe000.MCR", "a.gme", "a.ddf", "a.psx", "card.PS"};
+  for (std::size_t i = 0; i < kAllFormats.size(); ++i) EXPECT_EQ(FormatFromPath(paths[i]), kAllFormats[i]) << paths[i];
+  EXPECT_EQ(FormatFromPath("card.ps"), Format::Ps);
+  for (const char* other : {"a.bin", "a.mcrx", "", "mcr", "a.psx.bak"}) EXPECT_FALSE(FormatFromPath(other)) << other;
+}
+
+TEST(DataOffset, FixedPerContainerAndTheFirstPatternInADexDriveImage) {
+  const std::pair<Format, std::size_t> fixed[] = {{Format::Mem, 64}, {Format::Psx, 256}, {Format::Mcd, 0},
+                                                  {Format::Mcr, 0},  {Format::Ddf, 0},   {Format::Ps, 0}};
+  for (auto [format, offset] : fixed) EXPECT_EQ(DataOffset(CardImage(10, 0), format), offset);
+  CardImage gme = Cat({DexDriveHeader(), Raw()});
+  EXPECT_EQ(DataOffset(gme, Format::Gme), 3904u);
+  std::copy_n(gme.begin() + 3904, 6, gme.begin() + 100);  // an accidental "MC",0,0,0,0 in the header wins
+  EXPECT_EQ(DataOffset(gme, Format::Gme), 100u);
+  // "MC" with three zeros is no raw card start; the pattern may end the image.
+  EXPECT_EQ(DataOffset(CardImage{'x', 'M', 'C', 0, 0, 0, 'y', 'M', 'C', 0, 0, 0, 0}, Format::Gme), 7u);
+  EXPECT_FALSE(DataOffset(CardImage{'M', 'C', 0, 0, 0}, Format::Gme));
+}
+
+// The templates written out from their documented bytes, zeros after the last one given.
+TEST(HeaderTemplates, ExactBytes) {
+  const auto bytes = [](Bytes header) { return std::string(header.begin(), header.end()); };
+  EXPECT_EQ(bytes(VgsHeader()), "VgsM\x01\0\0\0\x01\0\0\0\x01\0\0\0\0\x02"s + std::string(46, '\0'));
+  EXPECT_EQ(bytes(DexDriveHeader()), "123-456-STD\0\0\0\0\0\0\0\x01\0\x01MQ"s + std::string(14, '\xA0') + "\0\xFF"s +
+                                         std::string(3904 - 39, '\0'));
+  EXPECT_EQ(bytes(PsmHeader()), "PSV\0\0\0\0\0\0\0\x02\0\0\0\0\0SCPH-1020"s + std::string(256 - 25, '\0'));
+}
+
+// The matrix below shows that well-formed images of every format pass the check; these fail it.
+TEST(SaveCheck, RefusesWrongLengthsAndHeaders) {
+  const auto changed = [](CardImage image, std::size_t at, std::uint8_t value) { return image[at] = value, image; };
+  const auto cut = [](CardImage image) { return image.pop_back(), image; };
+  const CardImage raw = Raw(), mem = Cat({VgsHeader(), raw}), psx = Cat({PsmHeader(), raw});
+  const std::pair<Format, CardImage> refused[] = {
+      {Format::Mcr, cut(raw)},    {Format::Ps, Cat({raw, raw})},       {Format::Ddf, changed(raw, 1, 'D')},
+      {Format::Mcd, CardImage{}}, {Format::Mem, changed(mem, 12, 3)},  {Format::Mem, cut(mem)},
+      {Format::Psx, cut(psx)},    {Format::Psx, changed(psx, 2, 'X')}, {Format::Gme, CardImage(5000, 0)}};
+  for (const auto& [format, image] : refused)
+    EXPECT_FALSE(BuildFileContent(image, format, Format::Mem)) << FormatKey(format);
+}
+
+class ConversionMatrix : public ::testing::TestWithParam<std::tuple<Format, Format>> {};
+
+TEST_P(ConversionMatrix, ExactBytesAndRoundTrip) {
+  const auto [source, target] = GetParam();
+  // A DexDrive or PSM source header differs from the template in a comment byte, so that the
+  // result shows whether the header was kept (same family) or rebuilt.
+  CardImage image = Cat({TemplateOf(source), Raw()});
+  if (image.size() > kRawCardSize + 100) image[100] = 0x77;
+  const auto content = BuildFileContent(image, source, target);
+  EXPECT_EQ(content, FamilyOf(source) == FamilyOf(target) ? image : Cat({TemplateOf(target), Raw()}));
+  EXPECT_EQ(BuildFileContent(content.value_or(CardImage{}), target, Format::Mcr), Raw());  // and back
+}
+
+INSTANTIATE_TEST_SUITE_P(AllPairs, ConversionMatrix,
+                         ::testing::Combine(::testing::ValuesIn(kAllFormats), ::testing::ValuesIn(kAllFormats)),
+                         [](const auto& pair) {
+                           return std::string(FormatExtension(std::get<0>(pair.param))) + "_to_" +
+                                  std::string(FormatExtension(std::get<1>(pair.param)));
+                         });
+
+TEST(BuildFileContent, ShortDexDriveImageIsPaddedWithZeros) {
+  CardImage expected = Raw();
+  const CardImage gme = Cat({DexDriveHeader(), Bytes(expected).first(kRawCardSize - 1000)});
+  std::fill(expected.end() - 1000, expected.end(), 0);
+  EXPECT_EQ(BuildFileContent(gme, Format::Gme, Format::Mcr), expected);
+  EXPECT_EQ(BuildFileContent(gme, Format::Gme, Format::Psx), Cat({PsmHeader(), expected}));
+}
+
+TEST(EmptyCard, ExactBytes) {
+  CardImage expected(kRawCardSize, 0);
+  expected[0] = 'M', expected[1] = 'C', expected[127] = 0x0E;
+  for (std::size_t k = 1; k <= 15; ++k) expected[128 * k] = expected[128 * k + 127] = 0xA0;
+  EXPECT_EQ(EmptyCard(), expected);
+}
+
+TEST(DemoCards, CommittedFilesMatchTheGenerator) {
+  for (Format f : {Format::Mcr, Format::Gme})
+    EXPECT_EQ(ReadCardFile(SELVANE_SOURCE_DIR "/examples/demo" + std::string(FormatKey(f))).bytes, demo::DemoCard(f))
+        << "examples/demo" << FormatKey(f) << " is out of date: run make_demo_cards examples";
+}
+
+namespace fs = std::filesystem;
+using Blob = CardImage;
+
+std::string Reason(int error) { return std::generic_category().message(error); }
+
+class FileIo : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(fs::create_directory(dir_)); }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string Put(const std::string& name, const Blob& bytes) const {
+    EXPECT_TRUE(WriteFileAtomic((dir_ / name).string(), bytes).ok) << name;
+    return (dir_ / name).string();
+  }
+  // Every name in the folder with its bytes (none for a folder).
+  std::map<std::string, Blob> Folder() const {
+    std::map<std::string, Blob> files;
+    for (const auto& entry : fs::directory_iterator(dir_))
+      files[entry.path().filename().string()] = ReadCardFile(entry.path().string()).bytes;
+    return files;
+  }
+  const fs::path dir_ = fs::temp_directory_path() / ("selvane-io-" + std::to_string(std::random_device{}()));
+};
+
+TEST_F(FileIo, ReaderTakesRegularFilesUpToSixteenMebibytes) {
+  EXPECT_FALSE(FileExists(Put("empty.mcr", {})));
+  EXPECT_EQ(ReadCardFile(Put("odd.gme", {1, 2, 3, 0, 5})).bytes, (Blob{1, 2, 3, 0, 5}));
+  const std::string big = Put("big.gme", {1});
+  fs::resize_file(big, kMaxCardFileSize);  // sparse: no data is stored
+  EXPECT_TRUE(ReadCardFile(big).ok);
+  fs::resize_file(big, kMaxCardFileSize + 1);
+  std::vector<std::pair<std::string, std::string>> refused = {
+      {big, "file is larger than 16 MiB, too large for a memory card"},
+      {dir_.string(), Reason(EISDIR)},
+      {(dir_ / "missing.mcr").string(), Reason(ENOENT)}};
+#ifndef _WIN32
+  // A reader that opened the FIFO would wait for a writer for ever (the test's time limit ends it).
+  ASSERT_EQ(mkfifo((dir_ / "pipe.mcr").c_str(), 0600), 0);
+  refused.push_back({(dir_ / "pipe.mcr").string(), "not a regular file"});
+#endif
+  for (const auto& [path, reason] : refused) {
+    const ReadResult read = ReadCardFile(path);
+    EXPECT_EQ(std::tuple(read.ok, read.bytes.size(), read.reason), std::tuple(false, 0u, reason)) << path;
+    EXPECT_EQ(FileExists(path), path == big) << path;
+  }
+}
+
+// The writer refuses a missing folder, a folder and a read-only file, and a write that the file
+// system cuts short; each leaves every file as it was. Then it replaces the whole card file and
+// keeps the card's permissions.
+TEST_F(FileIo, AtomicWriterReplacesTheWholeFileOrNothing) {
+  const std::string card = Put("card.mcr", Blob(1000, 0xEE));
+  // Bits that no new file gets from the usual umask, so that only a writer that copies them passes.
+  fs::permissions(card, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_write);
+  const fs::perms perms = fs::status(card).permissions();
+  fs::permissions(Put("locked.mcr", {1, 2, 3}), fs::perms::owner_read);
+  fs::create_directory(dir_ / "folder.mcr");
+  auto before = Folder();
+  const std::pair<std::string, std::string> cases[] = {
+      {"no/such/card.mcr", Reason(ENOENT)}, {"folder.mcr", Reason(EISDIR)}, {"locked.mcr", "the file is read-only"}};
+  for (const auto& [name, reason] : cases) {
+    EXPECT_EQ(WriteFileAtomic((dir_ / name).string(), Blob{4, 5, 6, 7}).reason, reason) << name;
+    EXPECT_EQ(Folder(), before) << name;
+  }
+#ifndef _WIN32
+  // The file size limit lies inside the new content, so the write stops part-way with EFBIG. It
+  // runs in a child process with SIGXFSZ ignored, so that the writer sees the error and the limit
+  // never touches the test itself.
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{64 * 1024, 64 * 1024};
+    _exit(setrlimit(RLIMIT_FSIZE, &limit) != 0 || WriteFileAtomic(card, Blob(kRawCardSize, 0)).reason != Reason(EFBIG));
+  }
+  int status = -1;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(Folder(), before);
+#endif
+  ASSERT_TRUE(WriteFileAtomic(card, Blob{'M', 'C', 1}).ok);
+  before["card.mcr"] = {'M', 'C', 1};
+  EXPECT_EQ(Folder(), before);
+  EXPECT_EQ(fs::status(card).permissions(), perms);
+  fs::permissions(dir_ / "locked.mcr", fs::perms::owner_all);  // Windows removes no read-only file
+}
+
+}  // namespace
+}  // namespace selvane
