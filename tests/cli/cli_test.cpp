@@ -2,6 +2,8 @@
 // each command writes, and that a refused command prints "path: message", exits with 1 and leaves
 // every file as it was.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -58,8 +60,9 @@ class Cli : public ::testing::Test {
     return files;
   }
   // Runs the built selvane-cli with `args`; its output is captured outside the card folder, and an
-  // alarm (which survives exec) ends a command that would wait for ever.
-  CliRun Run(std::vector<std::string> args) const {
+  // alarm (which survives exec) ends a command that would wait for ever. A file size limit makes
+  // writes fail part-way (with SIGXFSZ ignored, EFBIG instead of the end of the program).
+  CliRun Run(std::vector<std::string> args, rlim_t fileSizeLimit = RLIM_INFINITY) const {
     args.insert(args.begin(), SELVANE_CLI_PATH);
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
@@ -68,6 +71,9 @@ class Cli : public ::testing::Test {
     if (child == 0) {
       if (!freopen((dir_ / "out").c_str(), "w", stdout) || !freopen((dir_ / "err").c_str(), "w", stderr)) _exit(126);
       alarm(10);
+      const rlimit limit{fileSizeLimit, fileSizeLimit};
+      if (fileSizeLimit != RLIM_INFINITY && (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &limit)))
+        _exit(125);
       execv(argv[0], argv.data());
       _exit(127);
     }
@@ -108,6 +114,10 @@ TEST_F(Cli, RefusalsNameThePathAndChangeNoFile) {
                     bad = Put("bad.mcr", SampleCard(Format::Mem));  // a .mem file under a raw card's name
   const std::string src = Put("src.psx", CardBuilder().AddSave(1, 3, "Big").Build(Format::Psx));
   const std::string full = Put("full.mcd", CardBuilder().AddSave(1, 14, "Most").Build(Format::Mcd));
+  const std::string locked = Put("locked.mcr", SampleCard());
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const CardImage whole = SampleCard();
+  const std::string cut = Put("cut.mcr", CardImage(whole.begin(), whole.begin() + 1000));  // entries 1-6 only
   const std::string big = Put("big.mcr", {1});
   fs::resize_file(big, kMaxCardFileSize + 1);  // sparse: no data is stored
   fs::create_directory(Path("folder.mcr"));
@@ -120,6 +130,10 @@ TEST_F(Cli, RefusalsNameThePathAndChangeNoFile) {
       {{"copy", src, "1", full}, full + ": The memory card is full."},
       {{"convert", src, Path("none/x.mem")},
        src + ": " + Path("none/x.mem") + " could not be saved: " + Reason(ENOENT) + "."},
+      {{"convert", src, Path("folder.mcr")},
+       src + ": " + Path("folder.mcr") + " could not be saved: " + Reason(EISDIR) + "."},
+      {{"delete", locked, "1"}, locked + ": " + locked + " could not be saved: the file is read-only."},
+      {{"delete", cut, "10"}, cut + ": nothing was changed: the card file ends before that slot"},
       {{"list", Path("folder.mcr")}, Path("folder.mcr") + ": cannot be read: " + Reason(EISDIR)},
       {{"info", Path("pipe.mcr")}, Path("pipe.mcr") + ": cannot be read: not a regular file"},
       {{"list", big}, big + ": cannot be read: file is larger than 16 MiB, too large for a memory card"}};
@@ -127,6 +141,12 @@ TEST_F(Cli, RefusalsNameThePathAndChangeNoFile) {
     EXPECT_EQ(Run(args), (CliRun{1, "", message + "\n"}));
     EXPECT_EQ(Folder(), before) << args[0];
   }
+  // The file system refuses the write part-way: the file size limit lies inside the new card.
+  const std::string card = Put("card.mcr", SampleCard());
+  const auto unwritten = Folder();
+  EXPECT_EQ(Run({"toggle", card, "1"}, 64 * 1024),
+            (CliRun{1, "", card + ": " + card + " could not be saved: " + Reason(EFBIG) + ".\n"}));
+  EXPECT_EQ(Folder(), unwritten);
 }
 
 TEST_F(Cli, UsageErrorsExitTwo) {
