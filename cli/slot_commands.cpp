@@ -124,32 +124,31 @@ int RunCopy(const std::string& source, int slot, const std::string& target, cons
   return kExitOk;
 }
 
-int RunDelete(const std::string& card, int slot, Streams io) {
-  if (!IsSlot(slot)) return BadSlot(io);
+namespace {
+
+// Loads CARD, selects the line of `slot` (none for 0), runs one operation of the window on it and
+// writes the card back when the operation changed it.
+int RunOnCard(const std::string& card, int slot, Streams io, void (*operation)(Pane&, UserPort&)) {
   CliPort port(io.err);
   Pane pane;
   if (!LoadPane(pane, card, port)) return kExitFailed;
   pane.selected = slot - 1;
-  DeleteSlot(pane, port);
+  operation(pane, port);
   return SaveIfModified(pane, port);
 }
 
-int RunClear(const std::string& card, Streams io) {
-  CliPort port(io.err);
-  Pane pane;
-  if (!LoadPane(pane, card, port)) return kExitFailed;
-  ClearAllSlots(pane, port);
-  return SaveIfModified(pane, port);
+}  // namespace
+
+int RunDelete(const std::string& card, int slot, Streams io) {
+  if (!IsSlot(slot)) return BadSlot(io);
+  return RunOnCard(card, slot, io, DeleteSlot);
 }
+
+int RunClear(const std::string& card, Streams io) { return RunOnCard(card, 0, io, ClearAllSlots); }
 
 int RunToggle(const std::string& card, int slot, Streams io) {
   if (!IsSlot(slot)) return BadSlot(io);
-  CliPort port(io.err);
-  Pane pane;
-  if (!LoadPane(pane, card, port)) return kExitFailed;
-  pane.selected = slot - 1;
-  ToggleDeleted(pane, port);
-  return SaveIfModified(pane, port);
+  return RunOnCard(card, slot, io, ToggleDeleted);
 }
 
 int RunEdit(const std::string& card, int slot, const EditOptions& options, Streams io) {

@@ -61,6 +61,16 @@ MemoryRegistry::Call MemoryRegistry::Begin(Function function, std::string_view v
   return call;
 }
 
+bool MemoryRegistry::ResolveSubKey(Call& call, RegKey key, std::string_view subKey) const {
+  const auto base = PathOf(key);
+  if (!base) {
+    call.status = kInvalidHandle;
+    return false;
+  }
+  call.keyPath = Join(*base, subKey);
+  return true;
+}
+
 RegStatus MemoryRegistry::Record(Call call) {
   const RegStatus status = call.status;
   calls_.push_back(std::move(call));
@@ -100,12 +110,7 @@ void MemoryRegistry::FailClose(std::string_view keyPath) { failingClose_.insert(
 
 RegStatus MemoryRegistry::OpenKey(RegKey key, std::string_view subKey, RegKey* result) {
   Call call = Begin(Function::OpenKey);
-  const auto base = PathOf(key);
-  if (!base) {
-    call.status = kInvalidHandle;
-    return Record(std::move(call));
-  }
-  call.keyPath = Join(*base, subKey);
+  if (!ResolveSubKey(call, key, subKey)) return Record(std::move(call));
   if (!Exists(call.keyPath)) {
     call.status = kFileNotFound;
   } else {
@@ -119,12 +124,7 @@ RegStatus MemoryRegistry::OpenKeyEx(RegKey key, std::string_view subKey, std::ui
   Call call = Begin(Function::OpenKeyEx);
   call.options = options;
   call.access = access;
-  const auto base = PathOf(key);
-  if (!base) {
-    call.status = kInvalidHandle;
-    return Record(std::move(call));
-  }
-  call.keyPath = Join(*base, subKey);
+  if (!ResolveSubKey(call, key, subKey)) return Record(std::move(call));
   if (!Exists(call.keyPath)) {
     call.status = kFileNotFound;
   } else if ((access & kWritingAccess) != 0 && IsRefused(call.keyPath)) {
@@ -137,12 +137,7 @@ RegStatus MemoryRegistry::OpenKeyEx(RegKey key, std::string_view subKey, std::ui
 
 RegStatus MemoryRegistry::CreateKey(RegKey key, std::string_view subKey, RegKey* result) {
   Call call = Begin(Function::CreateKey);
-  const auto base = PathOf(key);
-  if (!base) {
-    call.status = kInvalidHandle;
-    return Record(std::move(call));
-  }
-  call.keyPath = Join(*base, subKey);
+  if (!ResolveSubKey(call, key, subKey)) return Record(std::move(call));
   const bool refused = IsRefused(call.keyPath);
   if (Exists(call.keyPath)) {
     *result = NewHandle(call.keyPath, refused ? kAllAccess & ~kWritingAccess : kAllAccess);

@@ -87,6 +87,8 @@ class MemoryRegistry final : public Registry {
   RegKey NewHandle(std::string path, std::uint32_t access);
   static Call Begin(Function function, std::string_view valueName = {});
   RegStatus Record(Call call);
+  // The path of `subKey` under an open key into `call`; false (invalid handle) when `key` is not open.
+  bool ResolveSubKey(Call& call, RegKey key, std::string_view subKey) const;
 
   std::map<std::string, Key> keys_;  // by folded path; the root "" always exists
   std::map<RegKey, Handle> handles_;
