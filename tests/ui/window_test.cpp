@@ -4,7 +4,9 @@
 #include <sys/resource.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -24,6 +26,7 @@
 #include "core/layout.h"
 #include "examples/card_builder.h"
 #include "slots/card_file.h"
+#include "slots/slot_list.h"
 #include "tests/slots/test_port.h"
 #include "ui/form_data.h"
 #include "ui/frm_selvane.h"
@@ -39,6 +42,16 @@ using MenuCase = std::tuple<int, int, const char*, int, int>;
 // The identity editor on a save with the region byte `before`: the option clicked (-1 none), the
 // text typed, OK or Cancel; then the save's region byte and game ID.
 using EditCase = std::tuple<char, int, QString, bool, char, QByteArray>;
+// A Ctrl key pressed in path box 0 while ALPHA's line is selected, with the cursor at the start of
+// the path or (`selectAll`) the whole path selected: whether the path stays, and a look at what
+// shows that the key's command ran.
+struct PathBoxKey {
+  Qt::Key key;
+  bool selectAll;
+  bool pathKept;
+  std::function<void()> commandRan;
+};
+Q_DECLARE_METATYPE(PathBoxKey)
 Q_DECLARE_METATYPE(StartCase)
 Q_DECLARE_METATYPE(MenuCase)
 Q_DECLARE_METATYPE(EditCase)
@@ -48,9 +61,19 @@ namespace {
 
 // The slot tests' scripted port, with the n-th file dialog answered by choices[n] too. Its
 // failures (a question or dialog without an answer) land in GoogleTest's results outside a test.
+// `onPrompt`, when set, runs as each message or question appears, to look at the window then.
 struct Port : testkit::TestPort {
   std::vector<std::optional<FileChoice>> choices;
   std::vector<FileDialogRequest> requests;
+  std::function<void()> onPrompt;
+  void ShowMessage(std::string_view text, MessageIcon icon) override {
+    if (onPrompt) onPrompt();
+    TestPort::ShowMessage(text, icon);
+  }
+  Answer Ask(std::string_view text, Buttons buttons, Answer defaultAnswer) override {
+    if (onPrompt) onPrompt();
+    return TestPort::Ask(text, buttons, defaultAnswer);
+  }
   std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest& request) override { return Next(request); }
   std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest& request) override { return Next(request); }
   std::optional<FileChoice> Next(const FileDialogRequest& request) {
@@ -69,6 +92,8 @@ demo::CardBuilder SourceCard() {
 // "DELTA" in slot 1.
 demo::CardBuilder TargetCard() { return demo::CardBuilder().AddSave(1, 1, "DELTA", "SLUS-00044", 'A'); }
 
+std::string CardName(int pane) { return "Memory Card " + std::to_string(pane + 1); }
+
 std::string Reason(int error) { return std::generic_category().message(error); }
 
 CardImage Block(const CardImage& image, int slot) {
@@ -84,6 +109,17 @@ void WhenModal(QObject* context, std::function<void(T*)> act, int triesLeft = 30
     if (triesLeft > 0) WhenModal<T>(context, act, triesLeft - 1);
   });
 }
+
+// Counts the presses of one key that reach the object it filters.
+struct KeyPresses : QObject {
+  explicit KeyPresses(int pressed) : key(pressed) {}
+  int key;
+  int count = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == key) ++count;
+    return false;
+  }
+};
 
 // Lowers this process's file size limit for one scope, with SIGXFSZ ignored, so that a write past
 // the limit fails part-way with EFBIG instead of ending the test program.
@@ -118,6 +154,7 @@ class WindowTest : public QObject {
   std::unique_ptr<Port> port_;
   std::unique_ptr<ui::frmSelvane> w_;
   int registrations_ = 0;
+  QString editorTitle_;
 
   QString Path(const QString& name) const { return dir_->filePath(name); }
   // Writes `card` in the format that the file name gives.
@@ -143,8 +180,24 @@ class WindowTest : public QObject {
   QListWidget* List(int pane) const { return w_->findChild<QListWidget*>(QStringLiteral("lstSlot%1").arg(pane)); }
   void Click(const char* name) { QTest::mouseClick(w_->findChild<QWidget*>(name), Qt::LeftButton); }
   QPoint At(int pane, int line) const { return List(pane)->visualItemRect(List(pane)->item(line)).center(); }
-  void ClickLine(int pane, int line, Qt::MouseButton button = Qt::LeftButton) {
-    QTest::mouseClick(List(pane)->viewport(), button, {}, At(pane, line));
+  void ClickLine(int pane, int line, Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers keys = {}) {
+    QTest::mouseClick(List(pane)->viewport(), button, keys, At(pane, line));
+  }
+  QLineEdit* Box(int pane) const { return w_->findChild<QLineEdit*>(QStringLiteral("txtMemCard%1").arg(pane)); }
+  // The lines that a pane's list shows.
+  QStringList Shown(int pane) const {
+    QStringList lines;
+    for (int i = 0; i < List(pane)->count(); ++i) lines << List(pane)->item(i)->text();
+    return lines;
+  }
+  void Ctrl(QWidget* focus, Qt::Key key) {
+    focus->setFocus();
+    QTest::keyClick(focus, key, Qt::ControlModifier);
+  }
+  void ChooseFromMenu(int pane, const char* item) {
+    ClickLine(pane, 3, Qt::RightButton);
+    QMenu* menu = w_->popupMenu();
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->findChild<QAction*>(item)).center());
   }
 
  private slots:
@@ -370,8 +423,13 @@ class WindowTest : public QObject {
     for (const char* name : {"btnDelete0", "btnDelete1"}) Click(name);
     port_->Answering({Answer::No, Answer::Cancel});
     QVERIFY(!w.close());
-    QCOMPARE(port_->questions().at(0).text, "Memory Card 1 has been modified.\r\nDo you want to save the changes?");
-    QCOMPARE(port_->questions().at(1).text, "Memory Card 2 has been modified.\r\nDo you want to save the changes?");
+    QVERIFY(w.isVisible());
+    for (int pane : {0, 1}) {
+      const auto& question = port_->questions().at(std::size_t(pane));
+      QCOMPARE(question.text, CardName(pane) + " has been modified.\r\nDo you want to save the changes?");
+      QCOMPARE(question.buttons, Buttons::YesNoCancel);
+      QCOMPARE(question.defaultAnswer, Answer::Yes);
+    }
     // Yes saves through Save As and keeps the window open; the saved pane asks no more.
     port_->Answering({Answer::Yes, Answer::No});
     port_->choices.push_back(FileChoice{Path("saved").toStdString(), 3});
@@ -408,6 +466,199 @@ class WindowTest : public QObject {
     QCOMPARE(char(entry[kEntryRegion]), region);
     QCOMPARE(QByteArray(reinterpret_cast<const char*>(&entry[kEntryGameId]), kGameIdLength), id);
     QCOMPARE(w.pane(0).cardModified, ok);
+  }
+
+  // Only Ctrl+X, C, V, Z and A edit a path box; the other command keys reach their command with
+  // the text (and the cursor) untouched.
+  void ctrlKeysInThePathBoxRunTheirCommandWithoutEditing_data() {
+    QTest::addColumn<PathBoxKey>("c");
+    auto dialog = [this](const char* title) {
+      return [this, title] {
+        QCOMPARE(port_->requests.size(), std::size_t{1});
+        QCOMPARE(port_->requests[0].title, title);
+      };
+    };
+    auto shown = [this](int pane, int line, const char* text) {
+      return [=, this] { QCOMPARE(List(pane)->item(line)->text(), QString::fromLatin1(text)); };
+    };
+    auto saved = [this] {
+      const auto age = std::filesystem::file_time_type::clock::now() -
+                       std::filesystem::last_write_time(Path("one.mcr").toStdString());
+      QVERIFY(age < std::chrono::minutes(30));  // the file was made an hour old before the key
+    };
+    auto status = [this](std::uint8_t value) {
+      return [=, this] { QCOMPARE(int(w_->pane(0).image[SlotEntryOffset(1)]), int(value)); };
+    };
+    QTest::newRow("O") << PathBoxKey{Qt::Key_O, false, true, dialog("Select the Memory Card 1")};
+    QTest::newRow("N") << PathBoxKey{Qt::Key_N, false, true, dialog("Save New Memory Card 1 As...")};
+    QTest::newRow("S") << PathBoxKey{Qt::Key_S, false, true, saved};
+    QTest::newRow("T") << PathBoxKey{Qt::Key_T, false, true, dialog("Save Memory Card 1 As...")};
+    QTest::newRow("E") << PathBoxKey{Qt::Key_E, false, true, [this] { QCOMPARE(editorTitle_, "Slot 1 - 01  ALPHA"); }};
+    QTest::newRow("X") << PathBoxKey{Qt::Key_X, false, true, status(0xA0)};
+    QTest::newRow("D") << PathBoxKey{Qt::Key_D, false, true, status(0xA0)};
+    QTest::newRow("U") << PathBoxKey{Qt::Key_U, false, true, status(0xA1)};
+    QTest::newRow("M") << PathBoxKey{Qt::Key_M, false, true, shown(0, 0, "01")};
+    QTest::newRow("C") << PathBoxKey{Qt::Key_C, false, true, shown(1, 1, "02  ALPHA")};
+    QTest::newRow("X cuts the selected path") << PathBoxKey{Qt::Key_X, true, false, status(0xA0)};
+    QTest::newRow("D keeps the selected path") << PathBoxKey{Qt::Key_D, true, true, status(0xA0)};
+    QTest::newRow("U keeps the selected path") << PathBoxKey{Qt::Key_U, true, true, status(0xA1)};
+    QTest::newRow("C copies the selected path")
+        << PathBoxKey{Qt::Key_C, true, true, [this] {
+                        QCOMPARE(QApplication::clipboard()->text(), Path("one.mcr"));
+                        QCOMPARE(List(1)->item(1)->text(), "02  ALPHA");
+                      }};
+  }
+  void ctrlKeysInThePathBoxRunTheirCommandWithoutEditing() {
+    QFETCH(PathBoxKey, c);
+    const std::filesystem::path card = Write("one.mcr").toStdString();
+    std::filesystem::last_write_time(card, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    Open(QString::fromStdString(card.string()), Write("two.mcr", TargetCard()));
+    ClickLine(0, 0);
+    port_->requests.clear();
+    port_->choices = {std::nullopt};  // a file dialog is cancelled
+    editorTitle_.clear();
+    if (c.key == Qt::Key_E) {
+      WhenModal<ui::formData>(this, [this](ui::formData* dialog) {
+        editorTitle_ = dialog->windowTitle();
+        dialog->reject();
+      });
+    }
+    QApplication::clipboard()->clear();
+    QLineEdit* box = Box(0);
+    box->setFocus();
+    c.selectAll ? box->selectAll() : box->setCursorPosition(0);
+    KeyPresses presses(c.key);  // the platform's line-editing keys differ: see whether the box had the key at all
+    box->installEventFilter(&presses);
+    Ctrl(box, c.key);
+    QCOMPARE(presses.count > 0, c.key == Qt::Key_X || c.key == Qt::Key_C);
+    QCOMPARE(box->text(), c.pathKept ? Path("one.mcr") : QString());
+    if (!c.selectAll) QCOMPARE(box->cursorPosition(), 0);
+    c.commandRan();
+  }
+
+  // The walk back to a save's first block moves the source selection; the list shows it by the
+  // time the replace question or the full-card message is on the screen.
+  void transferShowsTheWalkBackBeforeItAsks_data() {
+    QTest::addColumn<bool>("targetFull");
+    QTest::newRow("replace question") << false;
+    QTest::newRow("card full") << true;
+  }
+  void transferShowsTheWalkBackBeforeItAsks() {
+    QFETCH(bool, targetFull);
+    Open(Write("one.mcr"), Write("two.mcr", targetFull ? demo::CardBuilder().AddSave(1, 15, "FULL") : TargetCard()));
+    Click("btnResize");
+    if (!targetFull) ClickLine(1, 0);
+    ClickLine(0, 3);                                 // BRAVO's last block
+    std::vector<std::pair<int, int>> shownAtPrompt;  // current and selected line
+    port_->onPrompt = [&] {
+      const QModelIndexList selected = List(0)->selectionModel()->selectedRows();
+      shownAtPrompt.emplace_back(List(0)->currentRow(), selected.size() == 1 ? selected[0].row() : -1);
+    };
+    if (!targetFull) port_->Answering({Answer::No});
+    Ctrl(List(0), Qt::Key_C);
+    QCOMPARE(shownAtPrompt, (std::vector<std::pair<int, int>>{{1, 1}}));
+    QCOMPARE(port_->MessageTexts(),
+             targetFull ? std::vector<std::string>{"The memory card is full."} : std::vector<std::string>{});
+  }
+
+  // --- Journeys: a user's story from start to end ---
+
+  void newCardAfterAnOpenOneAsksNothing() {
+    ui::frmSelvane& w = Open(Write("one.mcr"));
+    port_->choices.push_back(FileChoice{Path("fresh.mcr").toStdString(), 3});
+    Click("btnNew0");
+    QCOMPARE(ReadCardFile(Path("fresh.mcr").toStdString()).bytes, demo::CardBuilder().Build(Format::Mcr));
+    QStringList bare;
+    for (int slot = 1; slot <= 15; ++slot) bare << QStringLiteral("%1").arg(slot, 2, 10, QLatin1Char('0'));
+    QCOMPARE(Shown(0), bare);
+    QCOMPARE(port_->questions().size(), std::size_t{0});
+    QVERIFY(!w.pane(0).cardModified);
+  }
+
+  void moveALinkedSaveSaveBothAndReadThemBack() {
+    OpenTwo();
+    Click("btnResize");
+    ClickLine(0, 2);  // BRAVO's middle block
+    Ctrl(List(0), Qt::Key_M);
+    QCOMPARE(Shown(1).mid(0, 5),
+             (QStringList{"01  DELTA", "02  BRAVO", "03  Linked Slot 2", "04  Linked Slot 3", "05"}));
+    QCOMPARE(Shown(0).mid(0, 5), (QStringList{"01  ALPHA", "02", "03", "04", "05  CHARLIE"}));
+    Ctrl(List(0), Qt::Key_S);
+    Ctrl(List(1), Qt::Key_S);
+    QCOMPARE(port_->questions().size(), std::size_t{0});
+    for (int pane : {0, 1}) {
+      const std::string path = Box(pane)->text().toStdString();
+      const auto listing = BuildSlotLines(path, ReadCardFile(path).bytes);
+      QVERIFY(listing.has_value());
+      QStringList onDisk;
+      for (const std::string& line : listing->lines) onDisk << QString::fromStdString(line);
+      QCOMPARE(onDisk, Shown(pane));
+    }
+  }
+
+  // The edited entry of a deleted save no longer has a game ID's digits: its line would be bare
+  // once rebuilt, but Edit leaves the list as shown. A two-block save copied in then lands on the
+  // first line free as shown, and its second block on the first line free once the list is
+  // rebuilt after the first block: the edited one.
+  void editThenCopyLandsOnTheLinesAsRebuilt() {
+    const CardImage golf = demo::CardBuilder().AddSave(1, 2, "GOLF", "SLUS-00077").Build();
+    ui::frmSelvane& w = Open(Write("one.mcr", demo::CardBuilder().AddSave(1, 2, "GOLF", "SLUS-00077")),
+                             Write("two.mcr", TargetCard().AddSave(2, 1, "ECHO", "SLES-00055", 'E', true)));
+    Click("btnResize");
+    QCOMPARE(Shown(1).mid(0, 3), (QStringList{"01  DELTA", "02 -del- ECHO", "03"}));
+    ClickLine(1, 1);
+    WhenModal<ui::formData>(this, [&](ui::formData* dialog) {
+      QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("txtID")), "ABCDEFGHIJ");
+      QTest::mouseClick(dialog->findChild<QWidget*>("btnOK"), Qt::LeftButton);
+    });
+    Ctrl(List(1), Qt::Key_E);
+    QCOMPARE(Shown(1).mid(0, 3), (QStringList{"01  DELTA", "02 -del- ECHO", "03"}));
+    ClickLine(1, 1, Qt::LeftButton, Qt::ControlModifier);  // no target line
+    QCOMPARE(List(1)->selectionModel()->selectedRows().size(), 0);
+    ClickLine(0, 0);
+    Ctrl(List(0), Qt::Key_C);
+    QCOMPARE(Block(w.pane(1).image, 3), Block(golf, 1));
+    QCOMPARE(Block(w.pane(1).image, 2), Block(golf, 2));
+    QCOMPARE(ReadLe16(w.pane(1).image, SlotEntryOffset(3) + kEntryNextSlot), 1);
+    QCOMPARE(Shown(1).mid(0, 4), (QStringList{"01  DELTA", "02  Linked Slot 1", "03  GOLF", "04"}));
+  }
+
+  void typedPathThenCtrlSSavesThereWithoutAsking() {
+    ui::frmSelvane& w = Open(Write("one.mcr"));
+    const QString other = Write("two.mcr", TargetCard());
+    ClickLine(0, 0);
+    Click("btnDelete0");
+    Ctrl(Box(0), Qt::Key_A);
+    QTest::keyClicks(Box(0), other);
+    QCOMPARE(Box(0)->text(), other);
+    Ctrl(Box(0), Qt::Key_S);
+    QCOMPARE(port_->questions().size(), std::size_t{0});
+    QCOMPARE(ReadCardFile(other.toStdString()).bytes, w.pane(0).image);
+    QCOMPARE(ReadCardFile(Path("one.mcr").toStdString()).bytes, SourceCard().Build());
+    QVERIFY(!w.pane(0).cardModified);
+  }
+
+  void savesAskOnlyWhenAnotherProgramChangedTheFile() {
+    const std::filesystem::path card = Write("card.mcr").toStdString();
+    std::filesystem::last_write_time(card, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    ui::frmSelvane& w = Open(QString::fromStdString(card.string()));
+    for (int line : {0, 4}) {  // two saves in a row, of a file nobody else touched
+      ClickLine(0, line);
+      Click("btnDelete0");
+      Ctrl(List(0), Qt::Key_S);
+      QCOMPARE(port_->questions().size(), std::size_t{0});
+      QCOMPARE(ReadCardFile(card.string()).bytes, w.pane(0).image);
+    }
+    const auto saved = std::filesystem::last_write_time(card);
+    WriteFileAtomic(card.string(), TargetCard().Build(Format::Mcr));  // an emulator writes to it
+    std::filesystem::last_write_time(card, saved + std::chrono::seconds(3));
+    ClickLine(0, 1);
+    Click("btnDelete0");
+    port_->Answering({Answer::Yes});
+    Ctrl(List(0), Qt::Key_S);
+    QCOMPARE(port_->questions().size(), std::size_t{1});
+    QCOMPARE(port_->questions()[0].text, card.string() + " has changed on disk since it was opened. Overwrite it?");
+    QCOMPARE(ReadCardFile(card.string()).bytes, w.pane(0).image);
   }
 
   // The window's own port shows real message boxes and file dialogs; each is closed from a timer.
