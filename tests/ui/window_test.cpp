@@ -40,8 +40,8 @@ using StartCase = std::tuple<QString, QString, bool, int, int, std::string>;
 // the left button; then the status byte of `slot`'s directory entry.
 using MenuCase = std::tuple<int, int, const char*, int, int>;
 // The identity editor on a save with the region byte `before`: the option clicked (-1 none), the
-// text typed, OK or Cancel; then the save's region byte and game ID.
-using EditCase = std::tuple<char, int, QString, bool, char, QByteArray>;
+// text typed, how the dialog is closed (a button, or Return in the ID box); then the save's region byte and game ID.
+using EditCase = std::tuple<char, int, QString, const char*, char, QByteArray>;
 // A Ctrl key pressed in path box 0 while ALPHA's line is selected, with the cursor at the start of
 // the path or (`selectAll`) the whole path selected: whether the path stays, and a look at what
 // shows that the key's command ran.
@@ -52,6 +52,18 @@ struct PathBoxKey {
   std::function<void()> commandRan;
 };
 Q_DECLARE_METATYPE(PathBoxKey)
+// An operation on two cards: the line selected in pane 0 (-1 none) and the control clicked (or the
+// popup item chosen on pane 0); then the lines that changed in each pane, and which cards are
+// marked as changed.
+struct ShownCase {
+  int line0;
+  const char* control;
+  std::vector<std::pair<int, const char*>> changed0;
+  std::vector<std::pair<int, const char*>> changed1;
+  bool modified0;
+  bool modified1;
+};
+Q_DECLARE_METATYPE(ShownCase)
 Q_DECLARE_METATYPE(StartCase)
 Q_DECLARE_METATYPE(MenuCase)
 Q_DECLARE_METATYPE(EditCase)
@@ -250,23 +262,113 @@ class WindowTest : public QObject {
     QCOMPARE(next.outputExt(), output);
   }
 
+  // Every control where the layout tables put it, in pixels of the window (15 twips a pixel).
   void layoutsSwitchWidthAndShowTheWideControls() {
     ui::frmSelvane& w = Open();
     QCOMPARE(w.size(), QSize(249, 351));  // 3850 twips less the border, 5265 high
+    auto place = [&w](const char* name) {
+      auto* control = w.findChild<QWidget*>(name);
+      return control ? QRect(control->mapTo(&w, QPoint()), control->size()) : QRect();
+    };
+    QCOMPARE(place("btnResize"), QRect(202, 330, 45, 20));
     Click("btnResize");
     QCOMPARE(w.size(), QSize(533, 351));  // 8115 twips less the border
-    QCOMPARE(w.findChild<QWidget*>("btnResize")->x(), 488);
-    const std::tuple<const char*, const char*, QRect> controls[] = {
-        {"lblMemCard1", "Memory Card 2:", {335, 16, 163, 20}},
-        {"btnConvert0", "&Save As...", {171, 296, 77, 25}},
-        {"btnCompare", "=?", {251, 230, 31, 38}}};
-    for (const auto& [name, caption, place] : controls) {
-      auto* control = w.findChild<QWidget*>(name);
-      QCOMPARE(QRect(control->mapTo(&w, QPoint()), control->size()), place);
-      QCOMPARE(control->property("text").toString(), QString::fromLatin1(caption));
+    const std::pair<const char*, QRect> controls[] = {
+        {"lblMemCard0", {53, 15, 163, 27}},   {"txtMemCard0", {8, 41, 217, 19}},
+        {"btnBrowse0", {226, 41, 21, 19}},    {"lstSlot0", {7, 62, 240, 227}},
+        {"btnNew0", {8, 296, 77, 25}},        {"btnDelete0", {89, 296, 77, 25}},
+        {"btnConvert0", {171, 296, 77, 25}},  {"linSlotNumbers0", {26, 61, 1, 227}},
+        {"lblMemCard1", {335, 16, 163, 20}},  {"txtMemCard1", {286, 42, 217, 19}},
+        {"btnBrowse1", {504, 42, 21, 19}},    {"lstSlot1", {286, 63, 240, 227}},
+        {"btnNew1", {286, 297, 77, 25}},      {"btnDelete1", {367, 297, 77, 25}},
+        {"btnConvert1", {449, 297, 77, 25}},  {"linSlotNumbers1", {305, 63, 1, 227}},
+        {"btnTransfer0", {251, 100, 31, 38}}, {"btnTransfer1", {251, 158, 31, 38}},
+        {"btnCompare", {251, 230, 31, 38}},   {"btnResize", {488, 330, 45, 20}},
+        {"lblCredits", {10, 333, 112, 13}},   {"linButtons", {0, 320, 536, 8}}};
+    for (const auto& [name, rect] : controls) QCOMPARE(place(name), rect);
+    // Each logo has a place of its own in each pane.
+    const char* logoPaths[] = {"a.mem", "a.mcd", "a.gme", "epsxe.mcr", "a.mcr", "a.ddf"};
+    const QRect logoPlaces[2][6] = {
+        {{6, 0, 43, 44}, {8, 5, 37, 35}, {6, 9, 45, 30}, {4, 10, 105, 30}, {9, 3, 39, 36}, {6, 3, 44, 34}},
+        {{288, 2, 43, 44},
+         {290, 7, 37, 35},
+         {288, 11, 45, 30},
+         {286, 12, 105, 30},
+         {291, 5, 39, 36},
+         {288, 5, 44, 34}}};
+    for (int pane : {0, 1}) {
+      for (int k = 0; k < 6; ++k) {
+        Box(pane)->setText(QString::fromLatin1(logoPaths[k]));
+        QCOMPARE(w.logoShown(pane), k);
+        QCOMPARE(place(pane == 0 ? "imgEmu0" : "imgEmu1"), logoPlaces[pane][k]);
+      }
+    }
+    const std::pair<const char*, const char*> captions[] = {
+        {"lblMemCard1", "Memory Card 2:"}, {"btnConvert0", "&Save As..."}, {"btnCompare", "=?"}};
+    for (const auto& [name, caption] : captions) {
+      QCOMPARE(w.findChild<QWidget*>(name)->property("text").toString(), QString::fromLatin1(caption));
     }
     Click("btnResize");
     QCOMPARE(w.width(), 249);
+  }
+
+  // What each operation leaves in the lists: the lines that changed, every other line as before,
+  // and which cards are marked as changed. An identity edit changes the card, not the list.
+  void operationsShowTheirResultInTheLists_data() {
+    QTest::addColumn<ShownCase>("c");
+    QTest::newRow("copy") << ShownCase{0, "btnTransfer0", {}, {{1, "02  ALPHA"}}, false, true};
+    QTest::newRow("move") << ShownCase{4, "mnuMove", {{4, "05"}}, {{1, "02  CHARLIE"}}, true, true};
+    QTest::newRow("delete") << ShownCase{0, "btnDelete0", {{0, "01"}}, {}, true, false};
+    QTest::newRow("delete, no selection") << ShownCase{-1, "btnDelete0", {}, {}, false, false};
+    QTest::newRow("clear") << ShownCase{
+        -1, "mnuClearAll", {{0, "01"}, {1, "02"}, {2, "03"}, {3, "04"}, {4, "05"}, {5, "06"}}, {}, true, false};
+    QTest::newRow("toggle a link line") << ShownCase{
+        2,
+        "mnuToggleDeleted",
+        {{1, "02 -del- BRAVO"}, {2, "03 -del- Linked Slot 2"}, {3, "04 -del- Linked Slot 3"}},
+        {},
+        true,
+        false};
+    QTest::newRow("undelete") << ShownCase{5, "mnuToggleDeleted", {{5, "06  ECHO"}}, {}, true, false};
+    QTest::newRow("edit") << ShownCase{5, "mnuEdit", {}, {}, true, false};
+  }
+  void operationsShowTheirResultInTheLists() {
+    QFETCH(ShownCase, c);
+    ui::frmSelvane& w = Open(Write("one.mcr", SourceCard().AddSave(6, 1, "ECHO", "SLES-00066", 'E', true)),
+                             Write("two.mcr", TargetCard()));
+    Click("btnResize");
+    if (c.line0 >= 0) ClickLine(0, c.line0);
+    const QStringList before[2] = {Shown(0), Shown(1)};
+    if (QLatin1String(c.control) == QLatin1String("mnuEdit")) {
+      WhenModal<ui::formData>(this, [](ui::formData* dialog) {
+        QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("txtID")), "ABCDEFGHIJ");  // no digits
+        QTest::mouseClick(dialog->findChild<QWidget*>("btnOK"), Qt::LeftButton);
+      });
+    }
+    QLatin1String(c.control).startsWith(QLatin1String("mnu")) ? ChooseFromMenu(0, c.control) : Click(c.control);
+    for (int pane : {0, 1}) {
+      QStringList expected = before[pane];
+      for (const auto& [line, text] : pane == 0 ? c.changed0 : c.changed1) expected[line] = QString::fromLatin1(text);
+      QCOMPARE(Shown(pane), expected);
+    }
+    QCOMPARE(w.pane(0).cardModified, c.modified0);
+    QCOMPARE(w.pane(1).cardModified, c.modified1);
+  }
+
+  void compareAnswersWithItsIcon_data() {
+    QTest::addColumn<bool>("same");
+    QTest::newRow("identical") << true;
+    QTest::newRow("different") << false;
+  }
+  void compareAnswersWithItsIcon() {
+    QFETCH(bool, same);
+    Open(Write("one.mcr"), Write("two.mcr", same ? SourceCard() : TargetCard()));
+    Click("btnResize");
+    for (int pane : {0, 1}) ClickLine(pane, 0);
+    Click("btnCompare");
+    QCOMPARE(port_->MessageTexts(),
+             std::vector<std::string>{same ? "Slots are IDENTICAL!" : "Slots are the DIFFERENT!!"});
+    QCOMPARE(port_->messages()[0].icon, same ? MessageIcon::Information : MessageIcon::Exclamation);
   }
 
   void transferWidensAndAsksBeforeReplacing_data() {
@@ -287,6 +389,7 @@ class WindowTest : public QObject {
           : QTest::mouseDClick(List(0)->viewport(), Qt::LeftButton, {}, At(0, line));
     QVERIFY(w.isWide());
     QCOMPARE(port_->questions()[0].text, "Do you want to replace 'DELTA'?");
+    QCOMPARE(port_->questions()[0].buttons, Buttons::YesNo);
     QCOMPARE(port_->questions()[0].defaultAnswer, Answer::No);
     // Declined: DELTA stays and the save lands on the first free line.
     QCOMPARE(Block(w.pane(1).image, 1), Block(TargetCard().Build(), 1));
@@ -442,14 +545,16 @@ class WindowTest : public QObject {
 
   void editSlotThroughFormData_data() {
     QTest::addColumn<EditCase>("c");
-    QTest::newRow("upper case, EUR") << EditCase{'A', 1, "wxyz-00001", true, 'E', "WXYZ-00001"};
-    QTest::newRow("ten characters") << EditCase{'I', -1, "abcdefghijk", true, 'I', "ABCDEFGHIJ"};
-    QTest::newRow("no region chosen") << EditCase{'Z', -1, "ab", true, 'Z', "ABUS-00011"};
-    QTest::newRow("Cancel") << EditCase{'A', 2, "zz", false, 'A', "SLUS-00011"};
+    QTest::newRow("upper case, EUR") << EditCase{'A', 1, "wxyz-00001", "btnOK", 'E', "WXYZ-00001"};
+    QTest::newRow("ten characters") << EditCase{'I', -1, "abcdefghijk", "btnOK", 'I', "ABCDEFGHIJ"};
+    QTest::newRow("no region chosen") << EditCase{'Z', -1, "ab", "btnOK", 'Z', "ABUS-00011"};
+    QTest::newRow("Return confirms") << EditCase{'A', 2, "yy", "Return", 'I', "YYUS-00011"};
+    QTest::newRow("Cancel") << EditCase{'A', 2, "zz", "btnCancel", 'A', "SLUS-00011"};
   }
   void editSlotThroughFormData() {
     QFETCH(EditCase, c);
-    const auto& [before, option, typed, ok, region, id] = c;
+    const auto& [before, option, typed, close, region, id] = c;
+    const bool ok = QLatin1String(close) != QLatin1String("btnCancel");
     ui::frmSelvane& w = Open(Write("edit.mcr", demo::CardBuilder().AddSave(1, 1, "ECHO", "SLUS-00011", before)));
     ClickLine(0, 0);
     WhenModal<ui::formData>(this, [&](ui::formData* dialog) {
@@ -459,7 +564,9 @@ class WindowTest : public QObject {
       auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("txtID"));
       box->setFocus();
       QTest::keyClicks(box, typed);
-      QTest::mouseClick(dialog->findChild<QWidget*>(ok ? "btnOK" : "btnCancel"), Qt::LeftButton);
+      QLatin1String(close) == QLatin1String("Return")
+          ? QTest::keyClick(box, Qt::Key_Return)
+          : QTest::mouseClick(dialog->findChild<QWidget*>(close), Qt::LeftButton);
     });
     QTest::keyClick(List(0), Qt::Key_E, Qt::ControlModifier);
     const auto entry = w.pane(0).image.begin() + static_cast<std::ptrdiff_t>(SlotEntryOffset(1));
@@ -664,13 +771,18 @@ class WindowTest : public QObject {
   // The window's own port shows real message boxes and file dialogs; each is closed from a timer.
   void realDialogsAreWired() {
     ui::QtUserPort port(nullptr);
-    QMessageBox::StandardButton preset = QMessageBox::NoButton;
-    WhenModal<QMessageBox>(this, [&](QMessageBox* box) {
-      preset = box->standardButton(box->defaultButton());
-      box->button(QMessageBox::Yes)->click();
-    });
-    QCOMPARE(port.Ask("Do you want to replace 'DELTA'?", Buttons::YesNo, Answer::No), Answer::Yes);
-    QCOMPARE(preset, QMessageBox::No);
+    // The buttons shown and the one Return presses.
+    for (const auto& [buttons, preset, shown] :
+         {std::tuple{Buttons::YesNo, Answer::No, QMessageBox::Yes | QMessageBox::No},
+          std::tuple{Buttons::YesNoCancel, Answer::Yes, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel}}) {
+      QMessageBox::StandardButtons seen;
+      WhenModal<QMessageBox>(this, [&](QMessageBox* box) {
+        seen = box->standardButtons();
+        QTest::keyClick(box, Qt::Key_Return);
+      });
+      QCOMPARE(port.Ask("Do you want to replace 'DELTA'?", buttons, preset), preset);
+      QCOMPARE(seen, shown);
+    }
     QString startFilter;
     WhenModal<QFileDialog>(this, [&](QFileDialog* dialog) {
       startFilter = dialog->selectedNameFilter();
