@@ -61,10 +61,14 @@ bool StartsWith(Bytes image, std::string_view prefix) {
 
 Bytes HeaderOf(Family family) {
   switch (family) {
-    case Family::Vgs: return kVgsHeader;
-    case Family::DexDrive: return kDexDriveHeader;
-    case Family::Psm: return kPsmHeader;
-    case Family::Raw: break;
+    case Family::Vgs:
+      return kVgsHeader;
+    case Family::DexDrive:
+      return kDexDriveHeader;
+    case Family::Psm:
+      return kPsmHeader;
+    case Family::Raw:
+      break;
   }
   return {};
 }
@@ -73,13 +77,20 @@ Bytes HeaderOf(Family family) {
 
 std::string_view FormatKey(Format format) {
   switch (format) {
-    case Format::Mem: return ".mem";
-    case Format::Mcd: return ".mcd";
-    case Format::Mcr: return ".mcr";
-    case Format::Gme: return ".gme";
-    case Format::Ddf: return ".ddf";
-    case Format::Psx: return ".psx";
-    case Format::Ps: return ".ps";
+    case Format::Mem:
+      return ".mem";
+    case Format::Mcd:
+      return ".mcd";
+    case Format::Mcr:
+      return ".mcr";
+    case Format::Gme:
+      return ".gme";
+    case Format::Ddf:
+      return ".ddf";
+    case Format::Psx:
+      return ".psx";
+    case Format::Ps:
+      return ".ps";
   }
   return "";
 }
@@ -88,13 +99,17 @@ std::string_view FormatExtension(Format format) { return FormatKey(format).subst
 
 Family FamilyOf(Format format) {
   switch (format) {
-    case Format::Mem: return Family::Vgs;
-    case Format::Gme: return Family::DexDrive;
-    case Format::Psx: return Family::Psm;
+    case Format::Mem:
+      return Family::Vgs;
+    case Format::Gme:
+      return Family::DexDrive;
+    case Format::Psx:
+      return Family::Psm;
     case Format::Mcd:
     case Format::Mcr:
     case Format::Ddf:
-    case Format::Ps: break;
+    case Format::Ps:
+      break;
   }
   return Family::Raw;
 }
@@ -140,13 +155,17 @@ std::optional<std::size_t> FindRawCardStart(Bytes image) {
 
 std::optional<std::size_t> DataOffset(Bytes image, Format format) {
   switch (format) {
-    case Format::Mem: return kVgsHeaderSize;
-    case Format::Psx: return kPsmHeaderSize;
-    case Format::Gme: return FindRawCardStart(image);
+    case Format::Mem:
+      return kVgsHeaderSize;
+    case Format::Psx:
+      return kPsmHeaderSize;
+    case Format::Gme:
+      return FindRawCardStart(image);
     case Format::Mcd:
     case Format::Mcr:
     case Format::Ddf:
-    case Format::Ps: break;
+    case Format::Ps:
+      break;
   }
   return 0;
 }
@@ -160,9 +179,12 @@ bool IsWellFormed(Bytes image, Format format) {
     case Family::Vgs:
       return image.size() == kVgsHeaderSize + kRawCardSize &&
              std::equal(kVgsHeader.begin(), kVgsHeader.end(), image.begin());
-    case Family::Raw: return image.size() == kRawCardSize && StartsWith(image, "MC");
-    case Family::Psm: return image.size() == kPsmHeaderSize + kRawCardSize && StartsWith(image, "PSV");
-    case Family::DexDrive: return FindRawCardStart(image).has_value();
+    case Family::Raw:
+      return image.size() == kRawCardSize && StartsWith(image, "MC");
+    case Family::Psm:
+      return image.size() == kPsmHeaderSize + kRawCardSize && StartsWith(image, "PSV");
+    case Family::DexDrive:
+      return FindRawCardStart(image).has_value();
   }
   return false;
 }
