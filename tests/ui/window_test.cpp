@@ -341,7 +341,9 @@ class WindowTest : public QObject {
     const QStringList before[2] = {Shown(0), Shown(1)};
     if (QLatin1String(c.control) == QLatin1String("mnuEdit")) {
       WhenModal<ui::formData>(this, [](ui::formData* dialog) {
-        QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("txtID")), "ABCDEFGHIJ");  // no digits
+        auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("txtID"));
+        box->selectAll();
+        QTest::keyClicks(box, "ABCDEFGHIJ");  // no digits
         QTest::mouseClick(dialog->findChild<QWidget*>("btnOK"), Qt::LeftButton);
       });
     }
@@ -567,6 +569,7 @@ class WindowTest : public QObject {
       QLatin1String(close) == QLatin1String("Return")
           ? QTest::keyClick(box, Qt::Key_Return)
           : QTest::mouseClick(dialog->findChild<QWidget*>(close), Qt::LeftButton);
+      if (dialog->isVisible()) dialog->reject();  // the key confirmed nothing: the card shows it
     });
     QTest::keyClick(List(0), Qt::Key_E, Qt::ControlModifier);
     const auto entry = w.pane(0).image.begin() + static_cast<std::ptrdiff_t>(SlotEntryOffset(1));
@@ -715,10 +718,14 @@ class WindowTest : public QObject {
     QCOMPARE(Shown(1).mid(0, 3), (QStringList{"01  DELTA", "02 -del- ECHO", "03"}));
     ClickLine(1, 1);
     WhenModal<ui::formData>(this, [&](ui::formData* dialog) {
-      QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("txtID")), "ABCDEFGHIJ");
+      auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("txtID"));
+      box->selectAll();
+      QTest::keyClicks(box, "ABCDEFGHIJ");
       QTest::mouseClick(dialog->findChild<QWidget*>("btnOK"), Qt::LeftButton);
     });
     Ctrl(List(1), Qt::Key_E);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(&w.pane(1).image[SlotEntryOffset(2) + kEntryGameId]), 10),
+             "ABCDEFGHIJ");
     QCOMPARE(Shown(1).mid(0, 3), (QStringList{"01  DELTA", "02 -del- ECHO", "03"}));
     ClickLine(1, 1, Qt::LeftButton, Qt::ControlModifier);  // no target line
     QCOMPARE(List(1)->selectionModel()->selectedRows().size(), 0);
