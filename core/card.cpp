@@ -1,19 +1,14 @@
 #include "core/card.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
+
+#include "core/ascii.h"
 
 namespace selvane {
 namespace {
 
 constexpr std::uint8_t kMagic[6] = {'M', 'C', 0, 0, 0, 0};
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 std::string_view LastChars(std::string_view text, std::size_t n) {
   return text.size() <= n ? text : text.substr(text.size() - n);
@@ -114,7 +109,7 @@ Family FamilyOf(Format format) {
   return Family::Raw;
 }
 
-std::string CardFormatKeyOfPath(std::string_view path) { return Lower(LastChars(path, 4)); }
+std::string CardFormatKeyOfPath(std::string_view path) { return AsciiLower(LastChars(path, 4)); }
 
 std::optional<Format> FormatFromKey(std::string_view key) {
   for (Format f : kAllFormats) {
@@ -133,7 +128,7 @@ std::optional<Format> FormatFromPath(std::string_view path) {
 }
 
 std::optional<Format> FormatFromExtension(std::string_view ext) {
-  const std::string lower = Lower(ext);
+  const std::string lower = AsciiLower(ext);
   for (Format f : kAllFormats) {
     if (FormatExtension(f) == lower) return f;
   }

@@ -19,7 +19,7 @@ struct Pane {
   std::vector<std::string> lines;  // the slot list; 15 lines once a card was listed
   int selected = -1;               // selected list line, -1 for none
   bool cardModified = false;
-  std::optional<FileStamp> loadedStamp;  // size and time of the file when it was loaded or saved
+  std::optional<FileStamp> loadedStamp;  // the file last loaded or saved: identity, size, time
 };
 
 // Rebuilds the pane's slot list from its path and image and stores its CardFormat. For a path
