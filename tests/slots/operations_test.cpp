@@ -62,7 +62,7 @@ TEST(CopySlot, RefusalsChangeNeitherCard) {
     TestPort port;
     if (sourceLine >= 0 && targetLine >= 0) port.Answering({Answer::No});
     source.selected = sourceLine, target.selected = targetLine;
-    CopySlot(source, target, true, port);
+    EXPECT_EQ(CopySlot(source, target, true, port), sourceLine < 0 ? Outcome::NoSelection : Outcome::CardFull);
     EXPECT_EQ(port.MessageTexts(), Texts{message});
     EXPECT_EQ(source.image, sourceBefore.image);
     EXPECT_EQ(target.image, targetBefore.image);
@@ -82,7 +82,7 @@ TEST(CopySlot, ShortTargetTakesOnlyWholeLinesAndRefusesASaveThatDoesNotFit) {
     Pane source = ListedPane(CardBuilder().AddSave(13, 2, "PAIR").Build(Format::Mcr), Format::Mcr);
     Pane target = ListedPane(shortImage, Format::Gme, 1);
     source.selected = 12;
-    CopySlot(source, target, move, port);
+    EXPECT_EQ(CopySlot(source, target, move, port), Outcome::CardFull);
     EXPECT_EQ(port.MessageTexts(), Texts{"The memory card is full."});
     EXPECT_EQ(source.image, CardBuilder().AddSave(13, 2, "PAIR").Build(Format::Mcr));
     EXPECT_EQ(target.image, shortImage);
@@ -214,21 +214,68 @@ TEST(ToggleDeleted, FlipsTheWholeSaveTwiceRestoresItAndRefusesAFreeEntry) {
   EXPECT_EQ(port.MessageTexts(), Texts(2, "Select a slot"));
 }
 
+// A save that ends on the last slot: the toggle's walk forward and the transfer's walk stop there.
+// The frame after slot 15's (in the header block) looks like a link entry and must stay as it is;
+// the copy's source selection stays on line 15, the save's last block.
+TEST(LastSlot, WalksStopAtSlotFifteen) {
+  TestPort port;
+  CardBuilder card = CardBuilder().AddSave(14, 2, "END");
+  card.Raw()[SlotEntryOffset(16)] = 0x52;
+  Pane pane = ListedPane(card.Build(Format::Mcr), Format::Mcr);
+  pane.selected = 13;
+  ToggleDeleted(pane, port);
+  EXPECT_EQ(pane.image[SlotEntryOffset(15)], 0xA3);
+  EXPECT_EQ(pane.image[SlotEntryOffset(16)], 0x52);
+
+  Pane target = ListedPane(CardBuilder().Build(Format::Mcr), Format::Mcr, 1);
+  pane.selected = 14;  // the link on line 15: the copy walks back to line 14 and forward again
+  CopySlot(pane, target, false, port);
+  EXPECT_EQ(pane.selected, 14);
+  EXPECT_EQ(target.lines[0] + "|" + target.lines[1], "01 -del- END|02 -del- Linked Slot 1");
+}
+
+// Delete with nothing selected changes nothing and says nothing; the identity edit of a free entry
+// writes its region and ID like any other and gives it a valid checksum.
+TEST(DeleteAndEdit, NoSelectionAndAFreeEntry) {
+  TestPort port;
+  Pane pane = ListedPane(CardBuilder().AddSave(1, 1, "KEEP").Build(Format::Mcr), Format::Mcr);
+  const CardImage before = pane.image;
+  DeleteSlot(pane, port);
+  EXPECT_EQ(pane.image, before);
+  EXPECT_FALSE(pane.cardModified);
+  pane.selected = 4;
+  const auto identity = BeginEditSlot(pane, port);
+  ASSERT_TRUE(identity);
+  EXPECT_EQ(std::tuple(identity->line, identity->id, identity->region), std::tuple(4, std::string(), std::nullopt));
+  ApplyEditSlot(pane, *identity, 2, "FREE");
+  CardImage want = before;
+  const std::size_t entry = SlotEntryOffset(5);
+  want[entry + 11] = 'I';
+  std::copy_n("FREE", 4, want.begin() + static_cast<std::ptrdiff_t>(entry) + 12);
+  want[entry + 127] = FrameChecksum(Bytes(want).subspan(entry, 128));
+  EXPECT_EQ(pane.image, want);
+  EXPECT_TRUE(pane.cardModified && port.MessageTexts().empty());
+}
+
 TEST(CompareSlots, SaveBlocksAcrossFormatsAndMissingSelections) {
   // The same 3-block save in other slots, containers, game IDs and deleted marks.
   Pane left = ListedPane(CardBuilder().AddSave(2, 3, "SAME").Build(Format::Gme), Format::Gme);
   Pane right = ListedPane(CardBuilder().AddSave(9, 3, "SAME", "SLES-00002", 'E', true).Build(Format::Psx), Format::Psx);
-  const auto compare = [&](int line0, int line1, int focus) {
+  const auto compare = [&](int line0, int line1, Comparison answer, int focus) {
     TestPort port;
     left.selected = line0, right.selected = line1;
-    EXPECT_EQ(CompareSlots(left, right, port), focus);  // the pane whose list gets the focus
-    return port.MessageTexts();
+    const CompareResult result = CompareSlots(left, right, port);
+    EXPECT_EQ(std::pair(result.answer, result.focusPane), std::pair(answer, focus));  // the list that gets the focus
+    return port.messages();
   };
-  EXPECT_EQ(compare(-1, -1, 0), Texts{"Select a slot in Memory Card 1"});
-  EXPECT_EQ(compare(1, -1, 1), Texts{"Select a slot in Memory Card 2"});
-  EXPECT_EQ(compare(1, 8, -1), Texts{"Slots are IDENTICAL!"});
+  const auto is = [](const std::vector<TestPort::Message>& shown, std::string_view text, MessageIcon icon) {
+    return shown.size() == 1 && shown[0].text == text && shown[0].icon == icon;
+  };
+  EXPECT_TRUE(is(compare(-1, -1, Comparison::Refused, 0), "Select a slot in Memory Card 1", MessageIcon::Information));
+  EXPECT_TRUE(is(compare(1, -1, Comparison::Refused, 1), "Select a slot in Memory Card 2", MessageIcon::Information));
+  EXPECT_TRUE(is(compare(1, 8, Comparison::Identical, -1), "Slots are IDENTICAL!", MessageIcon::Information));
   right.image[BlockAt(Format::Psx, 9) + 4321] ^= 0x80;
-  EXPECT_EQ(compare(1, 8, -1), Texts{"Slots are the DIFFERENT!!"});
+  EXPECT_TRUE(is(compare(1, 8, Comparison::Different, -1), "Slots are the DIFFERENT!!", MessageIcon::Exclamation));
 }
 
 TEST(EditSlot, WalksBackAndWritesOnlyTheFirstEntry) {
