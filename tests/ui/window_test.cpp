@@ -184,6 +184,8 @@ class WindowTest : public QObject {
       for (const char* name : {"btnResize", "btnBrowse1", "btnResize"}) Click(name);
     }
     w_->show();
+    // Without a window manager (Xvfb) nothing activates a new window; it asks for the focus itself.
+    if (QTest::qWaitForWindowExposed(w_.get())) w_->activateWindow();
     if (!QTest::qWaitForWindowActive(w_.get())) qWarning("the window did not become active");
     return *w_;
   }
