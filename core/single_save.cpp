@@ -1,0 +1,208 @@
+#include "core/single_save.h"
+
+#include <algorithm>
+
+#include "core/ascii.h"
+#include "core/card.h"
+
+namespace selvane {
+namespace {
+
+constexpr std::uint8_t kPsvMagic[4] = {0, 'V', 'S', 'P'};
+
+bool HasAt(Bytes data, std::size_t offset, std::string_view text) {
+  const Bytes part = ClipRead(data, offset, text.size());
+  return part.size() == text.size() && std::equal(text.begin(), text.end(), part.begin(),
+                                                  [](char c, std::uint8_t b) { return std::uint8_t(c) == b; });
+}
+
+// Whether `size` bytes after a header of `header` bytes are a whole number of blocks.
+bool BlocksAfter(std::size_t size, std::size_t header) { return size > header && (size - header) % kBlockSize == 0; }
+
+// A name field: its bytes up to the first NUL, at most 20.
+std::string NameField(Bytes data, std::size_t offset, std::size_t size) {
+  std::string name;
+  for (std::uint8_t b : ClipRead(data, offset, std::min(size, kSaveNameLength))) {
+    if (b == 0) break;
+    name += static_cast<char>(b);
+  }
+  return name;
+}
+
+void WriteLe32(MutableBytes data, std::size_t offset, std::uint32_t value) {
+  WriteLe16(data, offset, static_cast<std::uint16_t>(value & 0xFFFF));
+  WriteLe16(data, offset + 2, static_cast<std::uint16_t>(value >> 16));
+}
+
+std::string BlockCountProblem(std::size_t blocks) {
+  return "it holds " + std::to_string(blocks) + " blocks of 8192 bytes; a save has 1 to 15";
+}
+
+SaveFileRead Refused(SaveFileKind kind, std::string problem) {
+  SaveFileRead read;
+  read.kind = kind;
+  read.problem = std::move(problem);
+  return read;
+}
+
+constexpr std::string_view KindName(SaveFileKind kind) {
+  switch (kind) {
+    case SaveFileKind::Mcs:
+      return ".mcs save";
+    case SaveFileKind::ShortHeader:
+      return "save with a 54-byte header";
+    case SaveFileKind::Raw:
+      return "raw save";
+    case SaveFileKind::Psv:
+      return ".psv save";
+  }
+  return "save";
+}
+
+bool IsSeparator(char c) { return c == '.' || c == '-' || c == ' ' || c == '_'; }
+bool IsRegionLetter(char c) { return c == 'A' || c == 'E' || c == 'I'; }
+
+}  // namespace
+
+std::optional<SaveFileKind> DetectSaveFileKind(Bytes content) {
+  const std::size_t size = content.size();
+  if (size == kRawCardSize) return std::nullopt;
+  if (size >= sizeof kPsvMagic && std::equal(std::begin(kPsvMagic), std::end(kPsvMagic), content.begin()))
+    return SaveFileKind::Psv;
+  if (HasAt(content, 0, "Q") && BlocksAfter(size, kMcsHeaderSize)) return SaveFileKind::Mcs;
+  if (HasAt(content, kShortHeaderSize, "SC") && BlocksAfter(size, kShortHeaderSize)) return SaveFileKind::ShortHeader;
+  if (HasAt(content, 0, "SC") && size % kBlockSize == 0) return SaveFileKind::Raw;
+  return std::nullopt;
+}
+
+std::string RawSaveNameFromPath(std::string_view path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  std::string_view stem = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  // An extension is a short run of letters and digits after the last dot.
+  if (const std::size_t dot = stem.rfind('.'); dot != std::string_view::npos && dot > 0) {
+    const std::string_view ext = stem.substr(dot + 1);
+    const bool shortExt = !ext.empty() && ext.size() <= 4 && std::all_of(ext.begin(), ext.end(), [](char c) {
+      return (c >= '0' && c <= '9') || (AsciiLower(c) >= 'a' && AsciiLower(c) <= 'z');
+    });
+    if (shortExt) stem = stem.substr(0, dot);
+  }
+  if (stem.size() <= kSaveNameLength) return std::string(stem);
+  for (std::size_t at = stem.size() - kSaveNameLength; at + 1 < stem.size(); ++at) {
+    if (stem[at] == 'B' && IsRegionLetter(stem[at + 1]) && IsSeparator(stem[at - 1]))
+      return std::string(stem.substr(at));
+  }
+  return std::string(stem.substr(0, kSaveNameLength));
+}
+
+SaveFileRead ReadSaveFile(std::string_view path, Bytes content) {
+  if (content.size() == kRawCardSize) {
+    SaveFileRead read;
+    read.wholeCard = true;
+    read.problem = "it is a whole memory card (131072 bytes), not a single save: open it as a card";
+    return read;
+  }
+  const auto kind = DetectSaveFileKind(content);
+  if (!kind) {
+    return Refused(SaveFileKind::Raw,
+                   "it is no single save (.mcs, .ps1, .psv, a 54-byte header or raw blocks starting with \"SC\")");
+  }
+  std::size_t start = 0;
+  SingleSave save;
+  SaveFileRead read;
+  read.kind = *kind;
+  switch (*kind) {
+    case SaveFileKind::Mcs:
+      start = kMcsHeaderSize;
+      save.name = NameField(content, kEntrySaveName, kSaveNameLength);
+      break;
+    case SaveFileKind::ShortHeader:
+      start = kShortHeaderSize;
+      save.name = NameField(content, 0, kShortHeaderNameSize);
+      break;
+    case SaveFileKind::Raw:
+      save.name = RawSaveNameFromPath(path);
+      break;
+    case SaveFileKind::Psv: {
+      if (content.size() < psv::kHeaderSize)
+        return Refused(*kind, "it has " + std::to_string(content.size()) + " bytes, less than a .psv header");
+      if (ReadLe32(content, psv::kPlatform) != psv::kPlatformPs1)
+        return Refused(*kind, "it is no PlayStation save (a PlayStation 2 .psv?)");
+      const std::uint32_t offset = ReadLe32(content, psv::kDataOffset), size = ReadLe32(content, psv::kDataSize);
+      if (offset != psv::kHeaderSize || size != content.size() - psv::kHeaderSize)
+        return Refused(*kind, "its header gives " + std::to_string(size) + " bytes of save data at " +
+                                  std::to_string(offset) + ", the file holds " +
+                                  std::to_string(content.size() - psv::kHeaderSize) + " after its header");
+      start = psv::kHeaderSize;
+      save.name = NameField(content, psv::kName, kSaveNameLength);
+      break;
+    }
+  }
+  const std::size_t data = content.size() - start;
+  if (data % kBlockSize != 0)
+    return Refused(*kind, "its " + std::to_string(data) + " bytes of save data are no whole number of blocks");
+  const std::size_t blocks = data / kBlockSize;
+  if (blocks < 1 || blocks > static_cast<std::size_t>(kMaxSaveBlocks)) return Refused(*kind, BlockCountProblem(blocks));
+  if (!HasAt(content, start, "SC"))
+    return Refused(*kind, "the first block of the " + std::string(KindName(*kind)) + " does not start with \"SC\"");
+  if (save.name.empty()) return Refused(*kind, "the " + std::string(KindName(*kind)) + " has no directory name");
+  const Bytes blockBytes = ClipRead(content, start, data);
+  save.blocks.assign(blockBytes.begin(), blockBytes.end());
+  read.save = std::move(save);
+  return read;
+}
+
+std::array<std::uint8_t, kFrameSize> BuildDirectoryFrame(std::string_view name, int blocks, int index,
+                                                         std::uint16_t nextSlot) {
+  std::array<std::uint8_t, kFrameSize> frame{};
+  const bool last = index == blocks - 1;
+  frame[kEntryStatus] = index == 0 ? status::kFirst : (last ? status::kLinkS : status::kLinkR);
+  if (index == 0) {
+    WriteLe32(frame, kEntrySaveSize, static_cast<std::uint32_t>(blocks) * static_cast<std::uint32_t>(kBlockSize));
+    for (std::size_t i = 0; i < name.size() && i < kSaveNameLength; ++i)
+      frame[kEntrySaveName + i] = static_cast<std::uint8_t>(name[i]);
+  }
+  WriteLe16(frame, kEntryNextSlot, nextSlot);
+  frame[kEntryChecksum] = FrameChecksum(frame);
+  return frame;
+}
+
+std::vector<std::uint8_t> WriteMcs(const SingleSave& save) {
+  // The frame of a save whose blocks follow each other from slot 1: NextSlot names slot 2.
+  const int blocks = save.BlockCount();
+  const auto frame = BuildDirectoryFrame(save.name, blocks, 0, blocks > 1 ? std::uint16_t{1} : kEndOfChain);
+  std::vector<std::uint8_t> file(frame.begin(), frame.end());
+  file.insert(file.end(), save.blocks.begin(), save.blocks.end());
+  return file;
+}
+
+std::vector<std::uint8_t> WriteRawSave(const SingleSave& save) { return save.blocks; }
+
+std::vector<std::uint8_t> WritePsv(const SingleSave& save, std::span<const std::uint8_t, psv::kSeedSize> seed) {
+  std::vector<std::uint8_t> file(psv::kHeaderSize, 0);
+  std::copy(std::begin(kPsvMagic), std::end(kPsvMagic), file.begin());
+  std::copy(seed.begin(), seed.end(), file.begin() + psv::kSeed);
+  WriteLe32(file, psv::kSeedFieldSize, psv::kSeedSize);
+  WriteLe32(file, psv::kPlatform, psv::kPlatformPs1);
+  WriteLe32(file, psv::kDataSize, static_cast<std::uint32_t>(save.blocks.size()));
+  WriteLe32(file, psv::kDataOffset, psv::kHeaderSize);
+  WriteLe32(file, psv::kUnknown48, 0x200);
+  WriteLe32(file, psv::kBlockUnit, kBlockSize);
+  WriteLe32(file, psv::kType, 0x9003);
+  for (std::size_t i = 0; i < save.name.size() && i < kSaveNameLength; ++i)
+    file[psv::kName + i] = static_cast<std::uint8_t>(save.name[i]);
+  file.insert(file.end(), save.blocks.begin(), save.blocks.end());
+  return file;
+}
+
+std::optional<SaveFileKind> SaveFileKindOfPath(std::string_view path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot == 0) return SaveFileKind::Raw;
+  const std::string ext = AsciiLower(name.substr(dot));
+  if (ext == ".mcs" || ext == ".ps1") return SaveFileKind::Mcs;
+  if (ext == ".psv") return SaveFileKind::Psv;
+  return std::nullopt;
+}
+
+}  // namespace selvane

@@ -1,0 +1,108 @@
+// Single saves: one save outside any card, as users exchange them. Every kind carries the save's
+// blocks in chain order (n × 8192 bytes, the first block starting with "SC"); they differ in what
+// comes before the blocks and where the save's 20-character directory name is kept:
+//   .mcs / .ps1   a copy of the save's first directory frame (128 bytes; name at 10..29)
+//   54-byte kind  the name (bytes 0..20, NUL-terminated) and a title (21..53)
+//   raw           nothing; the name comes from the file name
+//   .psv          the PS3's 0x84-byte header (name at 0x64), signed
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/bytes.h"
+#include "core/layout.h"
+
+namespace selvane {
+
+// The directory name of a save: bytes 10..29 of its first directory frame.
+inline constexpr std::size_t kSaveNameLength = 20;
+static_assert(kEntrySaveName + kSaveNameLength <= kEntryChecksum);
+inline constexpr int kMaxSaveBlocks = kSlotCount;
+inline constexpr std::uint16_t kEndOfChain = 0xFFFF;
+
+// .mcs / .ps1: one directory frame, then the blocks.
+inline constexpr std::size_t kMcsHeaderSize = kFrameSize;
+// The 54-byte kind: the name, NUL-terminated, then a title.
+inline constexpr std::size_t kShortHeaderNameSize = 21;
+inline constexpr std::size_t kShortHeaderSize = 54;
+static_assert(kShortHeaderNameSize == kSaveNameLength + 1);
+
+// The PS3's .psv header (little-endian fields).
+namespace psv {
+inline constexpr std::size_t kSeed = 0x08;
+inline constexpr std::size_t kSeedSize = 20;
+inline constexpr std::size_t kSignature = kSeed + kSeedSize;
+inline constexpr std::size_t kSignatureSize = 20;
+inline constexpr std::size_t kSeedFieldSize = 0x38;  // u32 0x14 at 0x38: the seed's size
+inline constexpr std::size_t kPlatform = 0x3C;       // u32: 1 for a PlayStation save
+inline constexpr std::size_t kDataSize = 0x40;       // u32: the blocks' size
+inline constexpr std::size_t kDataOffset = 0x44;     // u32: where the blocks start
+inline constexpr std::size_t kUnknown48 = 0x48;      // u32 0x200
+inline constexpr std::size_t kBlockUnit = 0x5C;      // u32 0x2000
+inline constexpr std::size_t kType = 0x60;           // u32 0x9003
+inline constexpr std::size_t kName = 0x64;
+inline constexpr std::size_t kHeaderSize = 0x84;
+static_assert(kSignature == 0x1C);
+static_assert(kName + kSaveNameLength <= kHeaderSize);
+inline constexpr std::uint32_t kPlatformPs1 = 1;
+}  // namespace psv
+
+enum class SaveFileKind { Mcs, ShortHeader, Raw, Psv };
+
+// A save taken out of its file: its directory name (at most 20 bytes, no NUL) and its blocks in
+// chain order.
+struct SingleSave {
+  std::string name;
+  std::vector<std::uint8_t> blocks;  // BlockCount() × 8192 bytes
+  int BlockCount() const { return static_cast<int>(blocks.size() / kBlockSize); }
+};
+
+// What reading a save file gave: the save, or the reason the file is refused (in words, without
+// the file's name, which the caller puts in front).
+struct SaveFileRead {
+  std::optional<SingleSave> save;
+  SaveFileKind kind = SaveFileKind::Raw;
+  bool wholeCard = false;  // the file is a whole 131072-byte card, not a save
+  std::string problem;
+  // The .psv signature as found: nullopt when the kind has none or it could not be checked.
+  std::optional<bool> signatureValid;
+};
+
+// The kind of save a file holds, told by its content: "\0VSP" is .psv; "Q" at 0 with (size − 128)
+// a multiple of 8192 is .mcs; "SC" at 54 with (size − 54) a multiple of 8192 is the 54-byte kind;
+// a multiple of 8192 starting with "SC" is raw. nullopt for anything else (a whole card included).
+std::optional<SaveFileKind> DetectSaveFileKind(Bytes content);
+
+// Reads the save in `content`, a file at `path` (the path gives a raw save its name). Refuses a
+// whole card, an unknown content, a wrong size or magic, and a block count outside 1..15.
+SaveFileRead ReadSaveFile(std::string_view path, Bytes content);
+
+// A raw save's directory name from its file name: the name without folder and extension; when
+// that is longer than 20 characters, its tail from a "B" + region letter that follows a
+// separator (the console's directory names start so: "Suikoden 2-BASLUS-00958GS2-7"), else its
+// first 20 characters.
+std::string RawSaveNameFromPath(std::string_view path);
+
+// The directory frame of block `index` of a save of `blocks` blocks named `name`: status 0x51 for
+// the first block, 0x52 for the middle ones, 0x53 for the last of several; the first frame gets
+// the whole save's size and the name (its second character is the region letter); NextSlot as
+// given; a valid checksum.
+std::array<std::uint8_t, kFrameSize> BuildDirectoryFrame(std::string_view name, int blocks, int index,
+                                                         std::uint16_t nextSlot);
+
+// The file of each kind for a save of 1..15 blocks. The .psv gets `seed` and a zero signature
+// (SignFile signs it).
+std::vector<std::uint8_t> WriteMcs(const SingleSave& save);
+std::vector<std::uint8_t> WriteRawSave(const SingleSave& save);
+std::vector<std::uint8_t> WritePsv(const SingleSave& save, std::span<const std::uint8_t, psv::kSeedSize> seed);
+
+// The kind an export path names: ".mcs"/".ps1" (any case), ".psv", or raw for a name without
+// extension; nullopt for any other extension.
+std::optional<SaveFileKind> SaveFileKindOfPath(std::string_view path);
+
+}  // namespace selvane
