@@ -26,6 +26,7 @@ static_assert(SaveBlockOffset(kSlotCount) + kBlockSize == kRawCardSize);
 inline constexpr std::size_t kEntryStatus = 0;
 inline constexpr std::size_t kEntrySaveSize = 4;
 inline constexpr std::size_t kEntryNextSlot = 8;
+inline constexpr std::uint16_t kEndOfChain = 0xFFFF;  // NextSlot of a save's last block
 inline constexpr std::size_t kEntrySaveName = 10;
 inline constexpr std::size_t kEntryRegion = 11;
 inline constexpr std::size_t kEntryGameId = 12;

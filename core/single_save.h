@@ -23,7 +23,6 @@ namespace selvane {
 inline constexpr std::size_t kSaveNameLength = 20;
 static_assert(kEntrySaveName + kSaveNameLength <= kEntryChecksum);
 inline constexpr int kMaxSaveBlocks = kSlotCount;
-inline constexpr std::uint16_t kEndOfChain = 0xFFFF;
 
 // .mcs / .ps1: one directory frame, then the blocks.
 inline constexpr std::size_t kMcsHeaderSize = kFrameSize;

@@ -12,6 +12,7 @@ enum class Outcome {
   NoSelection,         // no line to act on ("Select a slot", "Select the slot to copy."; Delete shows nothing)
   NotASave,            // the line's entry holds no save to mark or undelete ("Select a slot")
   CardFull,            // the save has not enough lines on the target ("The memory card is full.")
+  Declined,            // a question was answered No (importing a save whose name the card already has)
 };
 
 // The comparison's answer; Refused after "Memory card format not supported" or a missing selection.

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <functional>
+#include <string_view>
 
 #include "core/bytes.h"
 #include "core/layout.h"
@@ -48,5 +51,36 @@ inline std::size_t FreeSlot(MutableBytes image, std::size_t dataOffset, int slot
   return WriteClipped(image, dataOffset + SlotEntryOffset(slot), kFree) +
          FillClipped(image, dataOffset + SaveBlockOffset(slot), kBlockSize, 0);
 }
+
+// Whether slot n's whole 128-byte directory frame and whole 8192-byte block lie inside the image.
+// A short image's last slots cannot hold a block: nothing is ever sent there.
+inline bool HoldsWholeSlot(Bytes image, std::size_t dataOffset, int slot) {
+  return dataOffset + SlotEntryOffset(slot) + kFrameSize <= image.size() &&
+         dataOffset + SaveBlockOffset(slot) + kBlockSize <= image.size();
+}
+
+// A target line takes a block without asking when it shows the bare slot number, its entry is not
+// a save in use (an in-use save whose title decodes to nothing also shows the bare number, and it
+// must not be overwritten silently) and the image holds the slot whole.
+bool IsFreeLine(std::string_view text, Bytes image, std::size_t dataOffset, int line);
+
+// The target lines a save's blocks go to, in block order.
+struct Landing {
+  std::array<int, kSlotCount> lines{};
+  int count = 0;
+  bool Uses(int line) const { return std::find(lines.begin(), lines.begin() + count, line) != lines.begin() + count; }
+};
+
+// Writes block `index` of the save being placed, with a directory frame, over slot `slot` of a
+// card image that starts at the target's data offset.
+using BlockLander = std::function<void(MutableBytes image, int index, int slot)>;
+
+// Plans where a save of `blocks` blocks lands on `target`, as a transfer places them one after
+// another: the first block on `chosen` (a line already known to take it) or else on the first free
+// line of the list as shown; each later block on the first free line of the list as rebuilt after
+// the block before it landed. The blocks are landed with `land` on a copy of the target image, so
+// the count is made before the card itself changes. A line that already took a block of this save
+// is never used again. Fewer lines than blocks means the card is full.
+Landing PlanLanding(const Pane& target, std::size_t targetOffset, int blocks, int chosen, const BlockLander& land);
 
 }  // namespace selvane::detail

@@ -11,35 +11,14 @@
 namespace selvane {
 namespace {
 
+using detail::HoldsWholeSlot;
+using detail::IsFreeLine;
+using detail::Landing;
 using detail::ListedLines;
 using detail::NextSlotValue;
 using detail::SelectedLine;
 using detail::SlotOfLine;
 using detail::StatusByte;
-
-inline constexpr std::uint16_t kEndOfChain = 0xFFFF;
-
-// Whether slot n's whole 128-byte directory frame and whole 8192-byte block lie inside the image.
-// A short image's last slots cannot hold a block: nothing is ever sent there.
-bool HoldsWholeSlot(Bytes image, std::size_t dataOffset, int slot) {
-  return dataOffset + SlotEntryOffset(slot) + kFrameSize <= image.size() &&
-         dataOffset + SaveBlockOffset(slot) + kBlockSize <= image.size();
-}
-
-// A target line takes a block without asking when it shows the bare slot number, its entry is not
-// a save in use (an in-use save whose title decodes to nothing also shows the bare number, and it
-// must not be overwritten silently) and the image holds the slot whole.
-bool IsFreeLine(std::string_view text, Bytes image, std::size_t dataOffset, int line) {
-  return IsBareLine(text) && !IsInUseStatus(StatusByte(image, dataOffset, SlotOfLine(line))) &&
-         HoldsWholeSlot(image, dataOffset, SlotOfLine(line));
-}
-
-// The target lines the save's blocks go to, in block order.
-struct Landing {
-  std::array<int, kSlotCount> lines{};
-  int count = 0;
-  bool Uses(int line) const { return std::find(lines.begin(), lines.begin() + count, line) != lines.begin() + count; }
-};
 
 // Writes source slot `from`'s directory frame and block over target slot `to`. A save's frame gets
 // `next` as its NextSlot (and a fresh checksum) unless it already says so; any other frame, and a
@@ -63,31 +42,13 @@ std::size_t LandBlock(Bytes source, std::size_t sourceOffset, int from, MutableB
                                 ClipRead(source, sourceOffset + SaveBlockOffset(from), kBlockSize));
 }
 
-// Plans where the save's blocks land, as the transfer places them one after another: the first
-// block on `chosen` (the selected line, free or confirmed for replacement) or else on the first
-// free line of the list as shown; each later block on the first free line of the list as rebuilt
-// after the block before it landed. The blocks are landed on a copy of the target image, so the
-// count is made before the card itself changes. A line that already took a block of this save is
-// never used again, even when its block lists as free (a deleted first block without a game ID).
-Landing PlanLanding(const Pane& source, std::size_t sourceOffset, int first, int blocks, const Pane& target,
-                    std::size_t targetOffset, int chosen) {
-  Landing landing;
-  CardImage scratch = target.image;
-  SlotLines rebuilt;
-  for (int i = 0; i < blocks; ++i) {
-    int line = i == 0 ? chosen : -1;
-    for (int candidate = 0; line < 0 && candidate < ListedLines(target); ++candidate) {
-      const auto at = static_cast<std::size_t>(candidate);
-      const std::string_view text = i == 0 ? std::string_view(target.lines[at]) : std::string_view(rebuilt[at]);
-      if (!landing.Uses(candidate) && IsFreeLine(text, scratch, targetOffset, candidate)) line = candidate;
-    }
-    if (line < 0) return landing;
-    landing.lines[static_cast<std::size_t>(landing.count++)] = line;
-    // NextSlot and the checksum play no part in a list line, so the frame lands as it stands here.
-    LandBlock(source.image, sourceOffset, SlotOfLine(first + i), scratch, targetOffset, SlotOfLine(line), std::nullopt);
-    rebuilt = BuildSlotLinesAt(scratch, targetOffset);
-  }
-  return landing;
+// Plans where the save's blocks land (see detail::PlanLanding). NextSlot and the checksum play no
+// part in a list line, so each frame lands as it stands while planning.
+Landing PlanTransfer(const Pane& source, std::size_t sourceOffset, int first, int blocks, const Pane& target,
+                     std::size_t targetOffset, int chosen) {
+  return detail::PlanLanding(target, targetOffset, blocks, chosen, [&](MutableBytes image, int index, int slot) {
+    LandBlock(source.image, sourceOffset, SlotOfLine(first + index), image, 0, slot, std::nullopt);
+  });
 }
 
 }  // namespace
@@ -132,7 +93,7 @@ Outcome CopySlot(Pane& source, Pane& target, bool move, UserPort& port) {
   }
 
   // Whole or nothing: the save is written only when every block has a line to go to.
-  const Landing landing = PlanLanding(source, *sourceOffset, first, blocks, target, *targetOffset, chosen);
+  const Landing landing = PlanTransfer(source, *sourceOffset, first, blocks, target, *targetOffset, chosen);
   if (landing.count < blocks) {
     port.ShowMessage(text::kCardFull, MessageIcon::Information);
     return Outcome::CardFull;
@@ -165,4 +126,31 @@ Outcome CopySlot(Pane& source, Pane& target, bool move, UserPort& port) {
   return written ? Outcome::Done : Outcome::NothingChanged;
 }
 
+namespace detail {
+
+bool IsFreeLine(std::string_view text, Bytes image, std::size_t dataOffset, int line) {
+  return IsBareLine(text) && !IsInUseStatus(StatusByte(image, dataOffset, SlotOfLine(line))) &&
+         HoldsWholeSlot(image, dataOffset, SlotOfLine(line));
+}
+
+Landing PlanLanding(const Pane& target, std::size_t targetOffset, int blocks, int chosen, const BlockLander& land) {
+  Landing landing;
+  CardImage scratch = target.image;
+  SlotLines rebuilt;
+  for (int i = 0; i < blocks; ++i) {
+    int line = i == 0 ? chosen : -1;
+    for (int candidate = 0; line < 0 && candidate < ListedLines(target); ++candidate) {
+      const auto at = static_cast<std::size_t>(candidate);
+      const std::string_view text = i == 0 ? std::string_view(target.lines[at]) : std::string_view(rebuilt[at]);
+      if (!landing.Uses(candidate) && IsFreeLine(text, scratch, targetOffset, candidate)) line = candidate;
+    }
+    if (line < 0) return landing;
+    landing.lines[static_cast<std::size_t>(landing.count++)] = line;
+    land(MutableBytes(scratch).subspan(std::min(targetOffset, scratch.size())), i, SlotOfLine(line));
+    rebuilt = BuildSlotLinesAt(scratch, targetOffset);
+  }
+  return landing;
+}
+
+}  // namespace detail
 }  // namespace selvane

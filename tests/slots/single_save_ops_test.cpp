@@ -1,0 +1,199 @@
+// Import and export of single saves over panes: where an imported save lands and the frames it
+// gets, whole or nothing, the same-name question, and which blocks an export takes.
+#include <gtest/gtest.h>
+
+#include "examples/card_builder.h"
+#include "slots/operations.h"
+#include "slots/single_save_ops.h"
+#include "tests/slots/test_port.h"
+
+namespace selvane::testkit {
+namespace {
+
+using demo::CardBuilder;
+
+SingleSave MakeSave(std::string name, int blocks, std::uint8_t seed = 5) {
+  SingleSave save{std::move(name), std::vector<std::uint8_t>(static_cast<std::size_t>(blocks) * kBlockSize)};
+  for (std::size_t i = 0; i < save.blocks.size(); ++i) save.blocks[i] = static_cast<std::uint8_t>(i / 3 + seed);
+  save.blocks[0] = 'S', save.blocks[1] = 'C';
+  save.blocks[4] = 0x82, save.blocks[5] = 0x60, save.blocks[7] = 0;  // the title: a full-width "A"
+  return save;
+}
+
+Bytes Entry(const Pane& pane, int slot) {
+  return Bytes(pane.image).subspan(*PaneDataOffset(pane) + SlotEntryOffset(slot), kFrameSize);
+}
+Bytes Block(const Pane& pane, int slot) {
+  return Bytes(pane.image).subspan(*PaneDataOffset(pane) + SaveBlockOffset(slot), kBlockSize);
+}
+
+// The save's blocks landed on `slots` in order, with the frames a console writes.
+void ExpectLanded(const Pane& pane, const SingleSave& save, std::vector<int> slots) {
+  for (std::size_t i = 0; i < slots.size(); ++i) {
+    const Bytes entry = Entry(pane, slots[i]);
+    const std::uint8_t want = i == 0 ? 0x51 : (i + 1 == slots.size() ? 0x53 : 0x52);
+    EXPECT_EQ(entry[0], want) << "slot " << slots[i];
+    EXPECT_EQ(ReadLe16(entry, 8), i + 1 < slots.size() ? slots[i + 1] - 1 : 0xFFFF) << "slot " << slots[i];
+    EXPECT_EQ(XorOf(entry), 0) << "checksum of slot " << slots[i];
+    EXPECT_EQ(ReadLe32(entry, 4), i == 0 ? save.blocks.size() : 0);
+    const std::string name(entry.begin() + 10, entry.begin() + 10 + static_cast<std::ptrdiff_t>(save.name.size()));
+    EXPECT_EQ(name, i == 0 ? save.name : std::string(save.name.size(), '\0'));
+    const Bytes block = Bytes(save.blocks).subspan(i * kBlockSize, kBlockSize);
+    EXPECT_TRUE(std::ranges::equal(Block(pane, slots[i]), block)) << "block on slot " << slots[i];
+  }
+}
+
+TEST(ImportSave, LandsOnFreeLinesAsATransferDoes) {
+  struct Case {
+    int selected;  // -1 for none
+    int blocks;
+    std::vector<int> slots;
+  };
+  // Slots 1 and 3 in use, 5 deleted (a free line), 2 in use with an empty title (listed bare).
+  const Case cases[] = {
+      {-1, 3, {4, 5, 6}}, {6, 2, {7, 4}}, {1, 1, {4}}, {-1, 11, {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}}};
+  for (const Case& c : cases) {
+    TestPort port;
+    Pane pane = ListedPane(CardBuilder()
+                               .AddSave(1, 1, "ONE")
+                               .AddSave(2, 1, "")
+                               .AddSave(3, 1, "T")
+                               .AddSave(5, 1, "D", "X", 'A', true)
+                               .Build(Format::Gme),
+                           Format::Gme);
+    pane.selected = c.selected;
+    const SingleSave save = MakeSave("BESLES-12345GAME", c.blocks);
+    EXPECT_EQ(ImportSave(pane, save, port), Outcome::Done);
+    ExpectLanded(pane, save, c.slots);
+    EXPECT_TRUE(pane.cardModified);
+    EXPECT_EQ(pane.lines[static_cast<std::size_t>(c.slots[0] - 1)].substr(0, 4),
+              (c.slots[0] < 10 ? "0" : "") + std::to_string(c.slots[0]) + "  ");
+    EXPECT_TRUE(port.messages().empty());
+  }
+}
+
+TEST(ImportSave, RefusesWholeOrNothing) {
+  const CardImage nearlyFull = CardBuilder().AddSave(1, 13, "MOST").Build(Format::Mcr);
+  const CardImage whole = CardBuilder().Build(Format::Mem);
+  const CardImage shortMem(whole.begin(), whole.begin() + 64 + 3 * kBlockSize);  // slots 1 and 2 whole
+  const std::tuple<CardImage, Format, std::string, int, Outcome, std::string> cases[] = {
+      {nearlyFull, Format::Mcr, "card.mcr", 3, Outcome::CardFull, "The memory card is full."},
+      {shortMem, Format::Mem, "card.mem", 3, Outcome::CardFull, "The memory card is full."},
+      {nearlyFull, Format::Mcr, "card.bin", 1, Outcome::FormatNotSupported, "Memory card format not supported"},
+  };
+  for (const auto& [image, format, path, blocks, outcome, message] : cases) {
+    TestPort port;
+    Pane pane = ListedPane(image, format);
+    pane.path = path;
+    pane.cardFormat = CardFormatKeyOfPath(path);
+    EXPECT_EQ(ImportSave(pane, MakeSave("BASLUS-1", blocks), port), outcome) << path;
+    EXPECT_EQ(pane.image, image) << path;
+    EXPECT_FALSE(pane.cardModified);
+    EXPECT_EQ(port.MessageTexts(), std::vector<std::string>{message});
+  }
+  // The short card takes a save that fits in its whole slots.
+  TestPort port;
+  Pane pane = ListedPane(shortMem, Format::Mem);
+  EXPECT_EQ(ImportSave(pane, MakeSave("BASLUS-1", 2), port), Outcome::Done);
+  ExpectLanded(pane, MakeSave("BASLUS-1", 2), {1, 2});
+}
+
+TEST(ImportSave, AsksBeforeASecondSaveOfOneName) {
+  for (Answer answer : {Answer::No, Answer::Yes}) {
+    TestPort port;
+    port.Answering({answer});
+    Pane pane = ListedPane(CardBuilder().Build(Format::Mcr), Format::Mcr);
+    const SingleSave save = MakeSave("BASLUS-00067DRAX00", 1);
+    EXPECT_EQ(ImportSave(pane, save, port), Outcome::Done);  // the first asks nothing
+    const CardImage once = pane.image;
+    EXPECT_EQ(LineOfSaveNamed(pane, save.name), 0);
+    EXPECT_EQ(ImportSave(pane, save, port), answer == Answer::Yes ? Outcome::Done : Outcome::Declined);
+    ASSERT_EQ(port.questions().size(), 1u);
+    EXPECT_EQ(port.questions()[0].text, "A save named BASLUS-00067DRAX00 is already on this card. Import it anyway?");
+    EXPECT_EQ(port.questions()[0].defaultAnswer, Answer::No);
+    EXPECT_EQ(pane.image == once, answer == Answer::No);
+  }
+  // A deleted save of that name, or a longer name sharing its start, asks nothing.
+  TestPort quiet;
+  Pane pane = ListedPane(CardBuilder().Build(Format::Mcr), Format::Mcr);
+  ImportSave(pane, MakeSave("BASLUS-00067DRAX00X", 1), quiet);
+  ImportSave(pane, MakeSave("BASLUS-00067DRAX00", 1), quiet);
+  pane.selected = 1;
+  EXPECT_EQ(ToggleDeleted(pane, quiet), Outcome::Done);
+  EXPECT_EQ(ImportSave(pane, MakeSave("BASLUS-00067DRAX00", 1), quiet), Outcome::Done);
+  EXPECT_TRUE(quiet.questions().empty());
+}
+
+TEST(TakeSave, TheSaveOnAnyOfItsLines) {
+  // A save chained 2 -> 6 -> 4 (not adjacent), a deleted contiguous one on 9..11, one in use on 13.
+  CardBuilder builder;
+  builder.AddSave(2, 1, "A").AddSave(4, 1, "B").AddSave(6, 1, "C").AddSave(9, 3, "DEL", "X", 'A', true);
+  builder.AddSave(13, 1, "LAST");
+  CardImage& raw = builder.Raw();
+  const auto link = [&](int slot, std::uint8_t statusByte, std::uint16_t next) {
+    raw[SlotEntryOffset(slot)] = statusByte;
+    WriteLe16(raw, SlotEntryOffset(slot) + 8, next);
+    raw[SlotEntryOffset(slot) + 127] = FrameChecksum(Bytes(raw).subspan(SlotEntryOffset(slot), kFrameSize));
+  };
+  link(2, 0x51, 5), link(6, 0x52, 3), link(4, 0x53, 0xFFFF);
+  const std::string name = "BASLUS-00099CHAIN";
+  std::copy(name.begin(), name.end(), raw.begin() + static_cast<std::ptrdiff_t>(SlotEntryOffset(2) + 10));
+  link(2, 0x51, 5);
+  const Pane pane = ListedPane(builder.Build(Format::Psx), Format::Psx);
+  const auto blocksOf = [&](std::vector<int> slots) {
+    std::vector<std::uint8_t> blocks;
+    for (int s : slots) blocks.insert(blocks.end(), Block(pane, s).begin(), Block(pane, s).end());
+    return blocks;
+  };
+  // CardBuilder's saves are named "B", their region letter and their game ID.
+  const std::tuple<int, Outcome, std::vector<int>, std::string> cases[] = {
+      {6, Outcome::Done, {2, 6, 4}, name},    {4, Outcome::Done, {2, 6, 4}, name},
+      {2, Outcome::Done, {2, 6, 4}, name},    {10, Outcome::Done, {9, 10, 11}, "BAX"},
+      {9, Outcome::Done, {9, 10, 11}, "BAX"}, {13, Outcome::Done, {13}, "BASLUS-00001"},
+      {1, Outcome::NotASave, {}, ""},         {0, Outcome::NoSelection, {}, ""}};
+  for (const auto& [slot, outcome, slots, savedName] : cases) {
+    TestPort port;
+    Pane selected = pane;
+    selected.selected = slot - 1;
+    const TakenSave taken = TakeSave(selected, port);
+    EXPECT_EQ(taken.outcome, outcome) << slot;
+    if (outcome != Outcome::Done) {
+      EXPECT_EQ(port.MessageTexts(), std::vector<std::string>{"Select a slot"});
+      continue;
+    }
+    EXPECT_EQ(taken.save.blocks, blocksOf(slots)) << slot;
+    EXPECT_EQ(taken.save.name, savedName) << slot;
+  }
+  // A save whose last block lies past the end of a short image is not taken.
+  TestPort port;
+  Pane cut = pane;
+  cut.image.resize(256 + SaveBlockOffset(11) + 100);
+  cut.selected = 8;
+  EXPECT_EQ(TakeSave(cut, port).outcome, Outcome::NothingChanged);
+}
+
+// Taken out in each kind, read back and imported into another card: the same blocks and name.
+TEST(TakeSave, RoundTripThroughEachKind) {
+  const Pane source =
+      ListedPane(CardBuilder().AddSave(3, 4, "RT", "SLES-55555", 'E', true).Build(Format::Mcd), Format::Mcd);
+  for (SaveFileKind kind : {SaveFileKind::Mcs, SaveFileKind::Psv, SaveFileKind::Raw}) {
+    TestPort port;
+    Pane selected = source;
+    selected.selected = 4;
+    const TakenSave taken = TakeSave(selected, port);
+    ASSERT_EQ(taken.outcome, Outcome::Done);
+    const SaveFileRead read = ReadSaveFile("x/BESLES-55555", SaveFileContent(taken.save, kind));
+    ASSERT_TRUE(read.save) << read.problem;
+    EXPECT_EQ(read.kind, kind);
+    Pane target = ListedPane(CardBuilder().AddSave(1, 1, "Z").Build(Format::Mem), Format::Mem);
+    ASSERT_EQ(ImportSave(target, *read.save, port), Outcome::Done);
+    ExpectLanded(target, taken.save, {2, 3, 4, 5});
+    target.selected = 3;
+    const TakenSave back = TakeSave(target, port);
+    EXPECT_EQ(back.save.blocks, taken.save.blocks);
+    EXPECT_EQ(back.save.name, read.save->name);
+  }
+}
+
+}  // namespace
+}  // namespace selvane::testkit
