@@ -1,0 +1,158 @@
+// selvane-cli's import and export run as a child process on files in a temporary folder: a save
+// exported to each kind and imported again lands with the same blocks, and a refused import
+// prints "path: reason", exits with 1 and leaves every file as it was.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+
+#include "core/file_io.h"
+#include "core/single_save.h"
+#include "examples/card_builder.h"
+
+namespace selvane {
+namespace {
+namespace fs = std::filesystem;
+using demo::CardBuilder;
+
+struct CliRun {
+  int status = -1;
+  std::string out, err;
+  bool operator==(const CliRun&) const = default;
+  friend std::ostream& operator<<(std::ostream& os, const CliRun& r) {
+    return os << "exit " << r.status << ", out \"" << r.out << "\", err \"" << r.err << "\"";
+  }
+};
+
+std::string Text(const fs::path& p) { return {std::istreambuf_iterator<char>(std::ifstream(p).rdbuf()), {}}; }
+
+class SaveFileCli : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(fs::create_directories(files_)); }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string Path(const std::string& name) const { return (files_ / name).string(); }
+  std::string Put(const std::string& name, Bytes bytes) const {
+    EXPECT_TRUE(WriteFileAtomic(Path(name), bytes).ok) << name;
+    return Path(name);
+  }
+  CardImage Get(const std::string& name) const { return ReadCardFile(Path(name)).bytes; }
+  std::map<std::string, CardImage> Folder() const {
+    std::map<std::string, CardImage> files;
+    for (const auto& entry : fs::directory_iterator(files_))
+      files[entry.path().filename().string()] = ReadCardFile(entry.path().string()).bytes;
+    return files;
+  }
+  CliRun Run(std::vector<std::string> args) const {
+    args.insert(args.begin(), SELVANE_CLI_PATH);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+      if (!freopen((dir_ / "out").c_str(), "w", stdout) || !freopen((dir_ / "err").c_str(), "w", stderr)) _exit(126);
+      alarm(10);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), Text(dir_ / "out"), Text(dir_ / "err")};
+  }
+  // The bytes of blocks `first`.. of the raw card inside a card file of format `format`.
+  std::vector<std::uint8_t> BlocksOf(const std::string& name, Format format, int first, int count) const {
+    const CardImage image = Get(name);
+    const auto start = image.begin() + static_cast<std::ptrdiff_t>(*DataOffset(image, format) + SaveBlockOffset(first));
+    return {start, start + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(count) * kBlockSize)};
+  }
+
+  const fs::path dir_ = fs::temp_directory_path() / ("selvane-save-cli-" + std::to_string(std::random_device{}()));
+  const fs::path files_ = dir_ / "files";
+};
+
+// The save on lines 2-4 of a card exported as each kind, then imported into a new card: the same
+// blocks on lines 1-3, and the list shows it as the source did.
+TEST_F(SaveFileCli, ExportEachKindAndImportAgain) {
+  const std::string card =
+      Put("src.gme", CardBuilder().AddSave(2, 3, "Round Trip", "SLES-01234", 'E', true).Build(Format::Gme));
+  const std::pair<std::string, std::vector<std::string>> kinds[] = {
+      {"save.mcs", {}}, {"save.PS1", {}}, {"save.psv", {}}, {"BESLES-01234", {}}, {"save.bin", {"--raw"}}};
+  for (const auto& [out, extra] : kinds) {
+    std::vector<std::string> args = {"export", card, "3", Path(out)};
+    args.insert(args.end(), extra.begin(), extra.end());
+    EXPECT_EQ(Run(args), (CliRun{0, "", ""})) << out;
+    const std::string target = Path("new-" + out + ".mcr");
+    ASSERT_EQ(Run({"new", target}).status, 0);
+    EXPECT_EQ(Run({"import", target, Path(out)}), (CliRun{0, "", ""})) << out;
+    EXPECT_EQ(BlocksOf("new-" + out + ".mcr", Format::Mcr, 1, 3), BlocksOf("src.gme", Format::Gme, 2, 3)) << out;
+    std::string lines = "01  Round Trip\n02  Linked Slot 1\n03  Linked Slot 2\n";
+    for (int slot = 4; slot <= 15; ++slot) lines += (slot < 10 ? "0" : "") + std::to_string(slot) + "\n";
+    EXPECT_EQ(Run({"list", target}).out, lines) << out;
+    // The name travels in every kind with a header, and from the file name of a raw save.
+    const CardImage imported = Get("new-" + out + ".mcr");
+    const std::string name(imported.begin() + 128 + 10, imported.begin() + 128 + 22);
+    EXPECT_EQ(name, out == "save.bin" ? std::string("save\0\0\0\0\0\0\0\0", 12) : "BESLES-01234") << out;
+  }
+}
+
+TEST_F(SaveFileCli, ImportPlacesEverySaveOrNone) {
+  SingleSave one{"BASLUS-00001ONE", std::vector<std::uint8_t>(kBlockSize, 7)};
+  one.blocks[0] = 'S', one.blocks[1] = 'C';
+  SingleSave two{"BASLUS-00002TWO", std::vector<std::uint8_t>(2 * kBlockSize, 9)};
+  two.blocks[0] = 'S', two.blocks[1] = 'C';
+  const std::string a = Put("a.mcs", WriteMcs(one)), b = Put("b.mcs", WriteMcs(two));
+  const std::string card = Put("card.mem", CardBuilder().AddSave(1, 1, "Home").Build(Format::Mem));
+  EXPECT_EQ(Run({"import", card, a, b, "--to", "5"}), (CliRun{0, "", ""}));
+  EXPECT_EQ(BlocksOf("card.mem", Format::Mem, 5, 1), one.blocks);
+  EXPECT_EQ(BlocksOf("card.mem", Format::Mem, 2, 2), two.blocks);
+  // Once more: the same names are refused without --allow-same-name, and nothing is written.
+  const auto before = Folder();
+  EXPECT_EQ(Run({"import", card, a}), (CliRun{1, "",
+                                              a + ": a save named BASLUS-00001ONE is already on " + card +
+                                                  "; --allow-same-name imports it anyway\n"}));
+  EXPECT_EQ(Folder(), before);
+  EXPECT_EQ(Run({"import", card, a, "--allow-same-name"}).status, 0);
+  EXPECT_EQ(BlocksOf("card.mem", Format::Mem, 4, 1), one.blocks);
+}
+
+TEST_F(SaveFileCli, RefusalsNameTheFileAndChangeNothing) {
+  const CardImage full = CardBuilder().AddSave(1, 14, "Most").Build(Format::Mcr);
+  const std::string card = Put("card.mcr", full), other = Put("other.mcr", CardBuilder().Build(Format::Mcr));
+  std::vector<std::uint8_t> raw(2 * kBlockSize, 1);
+  raw[0] = 'S', raw[1] = 'C';
+  const std::string save = Put("BASLUS-00003TWO", raw);
+  const std::string big = Put("big", std::vector<std::uint8_t>(16 * kBlockSize + 128, 0));
+  const std::string odd = Put("odd.mcs", std::vector<std::uint8_t>(300, 'Q'));
+  const auto before = Folder();
+  const std::pair<std::vector<std::string>, CliRun> cases[] = {
+      {{"import", card, save}, {1, "", card + ": The memory card is full.\n"}},
+      {{"import", other, card},
+       {1, "", card + ": it is a whole memory card (131072 bytes), not a single save: open it as a card\n"}},
+      {{"import", other, save, odd},
+       {1, "",
+        odd + ": it is no single save (.mcs, .ps1, .psv, a 54-byte header or raw blocks starting with \"SC\")\n"}},
+      {{"import", other, Path("none")},
+       {1, "", Path("none") + ": cannot be read: " + std::generic_category().message(ENOENT) + "\n"}},
+      {{"import", other, big},
+       {1, "",
+        big + ": it is no single save (.mcs, .ps1, .psv, a 54-byte header or raw blocks starting with \"SC\")\n"}},
+      {{"export", other, "1", Path("out.mcs")}, {1, "", other + ": Select a slot\n"}},
+      {{"export", card, "1", Path("out.srm")},
+       {2, "", Path("out.srm") + ": a save is written as .mcs, .ps1, .psv, or raw (no extension, or --raw)\n"}},
+      {{"import", other, save, "--to", "16"}, {2, "", ""}},
+  };
+  for (const auto& [args, want] : cases) {
+    const CliRun run = Run(args);
+    EXPECT_EQ(run.status, want.status) << ::testing::PrintToString(args) << run;
+    if (!want.err.empty()) {
+      EXPECT_EQ(run, want);
+    }
+    EXPECT_EQ(Folder(), before) << ::testing::PrintToString(args);
+  }
+}
+
+}  // namespace
+}  // namespace selvane
