@@ -34,7 +34,8 @@ bool LoadPane(Pane& pane, const std::string& path, CliPort& port) {
     case LoadOutcome::Unreadable:
       port.Print("cannot be read: " + reason);
       return false;
-    case LoadOutcome::Unlisted:  // "Memory card format not supported" was printed
+    case LoadOutcome::Unlisted:    // "Memory card format not supported" was printed
+    case LoadOutcome::SingleSave:  // said so
       return false;
     case LoadOutcome::Loaded:
       break;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/ascii.h"
+#include "core/single_save.h"
 
 namespace selvane {
 namespace {
@@ -44,7 +45,15 @@ constexpr std::array<std::uint8_t, kPsmHeaderSize> MakePsmHeader() {
   return h;
 }
 
+constexpr std::array<std::uint8_t, kVmpHeaderSize> MakeVmpHeader() {
+  std::array<std::uint8_t, kVmpHeaderSize> h{};
+  h[1] = 'P', h[2] = 'M', h[3] = 'V';
+  h[4] = static_cast<std::uint8_t>(kVmpHeaderSize);
+  return h;
+}
+
 constexpr auto kVgsHeader = MakeVgsHeader();
+constexpr auto kVmpHeader = MakeVmpHeader();
 constexpr auto kDexDriveHeader = MakeDexDriveHeader();
 constexpr auto kPsmHeader = MakePsmHeader();
 
@@ -71,14 +80,17 @@ constexpr FamilyFacts kFamilies[] = {
     {Family::Raw, {}, "raw card", "MC", false, false},
     {Family::DexDrive, kDexDriveHeader, "DexDrive", "", false, true},
     {Family::Psm, kPsmHeader, "PSM", "PSV", false, false},
+    {Family::Vmp, kVmpHeader, "PSP/PS Vita", std::string_view("\0PMV", 4), false, false},
 };
 
 constexpr FormatFacts kFormats[] = {
-    {Format::Mem, ".mem", Family::Vgs},      {Format::Mcd, ".mcd", Family::Raw}, {Format::Mcr, ".mcr", Family::Raw},
-    {Format::Gme, ".gme", Family::DexDrive}, {Format::Ddf, ".ddf", Family::Raw}, {Format::Psx, ".psx", Family::Psm},
-    {Format::Ps, ".ps", Family::Raw},
+    {Format::Mem, ".mem", Family::Vgs}, {Format::Mcd, ".mcd", Family::Raw},
+    {Format::Mcr, ".mcr", Family::Raw}, {Format::Gme, ".gme", Family::DexDrive},
+    {Format::Ddf, ".ddf", Family::Raw}, {Format::Psx, ".psx", Family::Psm},
+    {Format::Ps, ".ps", Family::Raw},   {Format::Srm, ".srm", Family::Raw, true},
+    {Format::Vm1, ".vm1", Family::Raw}, {Format::Vmp, ".vmp", Family::Vmp},
 };
-static_assert(std::size(kFormats) == kAllFormats.size());
+static_assert(std::size(kFormats) == kAllFormats.size() + kNewerFormats.size());
 
 const FamilyFacts& FactsOf(Family family) {
   return *std::find_if(std::begin(kFamilies), std::end(kFamilies),
@@ -89,7 +101,12 @@ const FormatFacts& FactsOf(Format format) {
                        [format](const FormatFacts& f) { return f.format == format; });
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+// A magic in quotes, a NUL byte written as \0.
+std::string Quoted(std::string_view text) {
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '\0' ? std::string("\\0") : std::string(1, c);
+  return quoted + "\"";
+}
 
 }  // namespace
 
@@ -104,8 +121,8 @@ Family FamilyOf(Format format) { return FactsOf(format).family; }
 std::string CardFormatKeyOfPath(std::string_view path) { return AsciiLower(LastChars(path, 4)); }
 
 std::optional<Format> FormatFromKey(std::string_view key) {
-  for (Format f : kAllFormats) {
-    if (FormatKey(f) == key) return f;
+  for (const FormatFacts& f : kFormats) {
+    if (f.key == key) return f.format;
   }
   return std::nullopt;
 }
@@ -121,8 +138,8 @@ std::optional<Format> FormatFromPath(std::string_view path) {
 
 std::optional<Format> FormatFromExtension(std::string_view ext) {
   const std::string lower = AsciiLower(ext);
-  for (Format f : kAllFormats) {
-    if (FormatExtension(f) == lower) return f;
+  for (const FormatFacts& f : kFormats) {
+    if (f.key.substr(1) == lower) return f.format;
   }
   return std::nullopt;
 }
@@ -146,6 +163,7 @@ std::optional<std::size_t> DataOffset(Bytes image, Format format) {
   return family.header.size();
 }
 
+std::span<const std::uint8_t, kVmpHeaderSize> VmpHeader() { return kVmpHeader; }
 std::span<const std::uint8_t, kVgsHeaderSize> VgsHeader() { return kVgsHeader; }
 std::span<const std::uint8_t, kDexDriveHeaderSize> DexDriveHeader() { return kDexDriveHeader; }
 std::span<const std::uint8_t, kPsmHeaderSize> PsmHeader() { return kPsmHeader; }
@@ -169,6 +187,10 @@ SaveCheck CheckForSave(Bytes image, Format format) {
 }
 
 bool IsWellFormed(Bytes image, Format format) { return CheckForSave(image, format).ok; }
+
+bool IsSingleSaveInCardFormat(Bytes image, Format format) {
+  return FactsOf(format).mayHoldSingleSave && DetectSaveFileKind(image).has_value();
+}
 
 std::optional<std::vector<std::uint8_t>> ExtractRawCard(Bytes image, Format format) {
   if (!IsWellFormed(image, format)) return std::nullopt;

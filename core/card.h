@@ -18,12 +18,16 @@ namespace selvane {
 // The complete bytes of a card file as read, container header included; any length.
 using CardImage = std::vector<std::uint8_t>;
 
-enum class Format { Mem, Mcd, Mcr, Gme, Ddf, Psx, Ps };
+// The seven formats every dialog offers, then the emulators' and consoles' cards of today:
+// RetroArch's .srm and the PS3's .vm1 (the raw card), the PSP's and PS Vita's .vmp (signed).
+enum class Format { Mem, Mcd, Mcr, Gme, Ddf, Psx, Ps, Srm, Vm1, Vmp };
+// The seven formats of the dialogs, in their order. FormatTable() holds every format.
 inline constexpr std::array<Format, 7> kAllFormats = {Format::Mem, Format::Mcd, Format::Mcr, Format::Gme,
                                                       Format::Ddf, Format::Psx, Format::Ps};
+inline constexpr std::array<Format, 3> kNewerFormats = {Format::Srm, Format::Vm1, Format::Vmp};
 
 // Formats grouped by the header the writer puts in front of the raw card.
-enum class Family { Vgs, Raw, DexDrive, Psm };
+enum class Family { Vgs, Raw, DexDrive, Psm, Vmp };
 
 // One row of the format table: the format, its CardFormat key (the extension, lower case, with
 // its dot) and its family. The family's facts (header template, where the raw card starts, the
@@ -33,6 +37,7 @@ struct FormatFacts {
   Format format;
   std::string_view key;
   Family family;
+  bool mayHoldSingleSave = false;  // files of this extension are also single saves (RetroArch's .srm)
 };
 std::span<const FormatFacts> FormatTable();
 
@@ -60,6 +65,7 @@ std::optional<std::size_t> FindRawCardStart(Bytes image);
 std::optional<std::size_t> DataOffset(Bytes image, Format format);
 
 // The fixed container header templates.
+std::span<const std::uint8_t, kVmpHeaderSize> VmpHeader();
 std::span<const std::uint8_t, kVgsHeaderSize> VgsHeader();
 std::span<const std::uint8_t, kDexDriveHeaderSize> DexDriveHeader();
 std::span<const std::uint8_t, kPsmHeaderSize> PsmHeader();
@@ -72,6 +78,10 @@ struct SaveCheck {
 };
 SaveCheck CheckForSave(Bytes image, Format format);
 bool IsWellFormed(Bytes image, Format format);
+
+// Whether a file of `format` with this content is a single save rather than a card: a .srm that
+// holds a save's blocks is one to import, not a short card.
+bool IsSingleSaveInCardFormat(Bytes image, Format format);
 
 // The 131072 bytes of the raw card of a well-formed image (a short ".gme" is padded with zeros).
 // Returns nullopt when the image is not well-formed.

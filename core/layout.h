@@ -68,6 +68,15 @@ constexpr bool IsInUseStatus(std::uint8_t s) { return s >= status::kFirst && s <
 inline constexpr std::size_t kVgsHeaderSize = 64;
 inline constexpr std::size_t kDexDriveHeaderSize = 3904;
 inline constexpr std::size_t kPsmHeaderSize = 256;
+// The PSP's and PS Vita's .vmp: "\0PMV", u32 0x80 (the header size), a 20-byte seed at 0x0C and
+// a 20-byte signature at 0x20.
+inline constexpr std::size_t kVmpHeaderSize = 0x80;
+inline constexpr std::size_t kVmpSeed = 0x0C;
+inline constexpr std::size_t kVmpSignature = 0x20;
+inline constexpr std::size_t kSignatureSeedSize = 20;
+inline constexpr std::size_t kSignatureSize = 20;
+static_assert(kVmpSeed + kSignatureSeedSize <= kVmpSignature);
+static_assert(kVmpSignature + kSignatureSize <= kVmpHeaderSize);
 static_assert(kDexDriveHeaderSize == 0xF40);
 
 // A file larger than this is no memory card of any container format; it is never read.

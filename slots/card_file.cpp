@@ -72,8 +72,11 @@ const std::string filters::kOpen = "All Memory Cards|" + std::string(kAllCardsPa
                                    EntriesFilter(std::size(kDialogEntries)) + "|All files (*.*)|*.*";
 
 int SaveDialogStartIndex(std::string_view defaultName, std::string_view outputExt) {
-  if (const auto format = FormatFromPath(defaultName)) return FirstEntryOf(*format);
-  if (const auto format = FormatFromExtension(outputExt)) return FirstEntryOf(*format);
+  // A format without a dialog entry of its own (.srm, .vm1, .vmp) starts on ePSXe's.
+  if (const auto format = FormatFromPath(defaultName))
+    return FirstEntryOf(*format) > 0 ? FirstEntryOf(*format) : kEpsxeEntry;
+  if (const auto format = FormatFromExtension(outputExt))
+    return FirstEntryOf(*format) > 0 ? FirstEntryOf(*format) : kEpsxeEntry;
   return kEpsxeEntry;
 }
 
@@ -133,6 +136,14 @@ LoadOutcome LoadCard(Pane& pane, std::string& outputExt, UserPort& port, std::st
   outputExt = std::string(LastChars(pane.path, 3));
   if (outputExt == ".ps") outputExt = "ps";
   ReadResult read = ReadCardFile(pane.path);
+  if (const auto format = FormatFromPath(pane.path);
+      read.ok && format && IsSingleSaveInCardFormat(read.bytes, *format)) {
+    // Listing its blocks as a short card would invite changing it as one.
+    pane.cardModified = false;
+    RefreshSlots(pane, port);
+    port.ShowMessage(text::kSingleSaveNotCard, MessageIcon::Information);
+    return LoadOutcome::SingleSave;
+  }
   if (read.ok) {
     pane.image = std::move(read.bytes);
     pane.loadedStamp = StampOf(pane.path);

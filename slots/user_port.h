@@ -53,6 +53,8 @@ inline constexpr std::string_view kSelectSlotInCard1 = "Select a slot in Memory 
 inline constexpr std::string_view kSelectSlotInCard2 = "Select a slot in Memory Card 2";
 inline constexpr std::string_view kIdentical = "Slots are IDENTICAL!";
 inline constexpr std::string_view kDifferent = "Slots are the DIFFERENT!!";
+inline constexpr std::string_view kSingleSaveNotCard =
+    "This file is a single save, not a memory card: import it onto a card.";
 }  // namespace text
 
 }  // namespace selvane

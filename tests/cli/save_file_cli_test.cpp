@@ -154,5 +154,35 @@ TEST_F(SaveFileCli, RefusalsNameTheFileAndChangeNothing) {
   }
 }
 
+// .srm, .vm1 and .vmp cards open, list, convert and save like the seven formats; a .srm holding a
+// single save is said to be one, and no card command changes it.
+TEST_F(SaveFileCli, NewerCardFormats) {
+  const auto sample = [] { return CardBuilder().AddSave(1, 2, "Newer", "SLUS-00777").AddSave(5, 1, "Five"); };
+  const std::string lines = Run({"list", Put("ref.mcr", sample().Build(Format::Mcr))}).out;
+  for (Format format : kNewerFormats) {
+    const std::string ext(FormatKey(format));
+    ASSERT_EQ(Run({"convert", Path("ref.mcr"), Path("card" + ext)}), (CliRun{0, "", ""})) << ext;
+    EXPECT_EQ(Run({"list", Path("card" + ext)}), (CliRun{0, lines, ""})) << ext;
+    EXPECT_EQ(Run({"delete", Path("card" + ext), "5"}).status, 0) << ext;
+    ASSERT_EQ(Run({"convert", Path("card" + ext), Path("back.mcr")}).status, 0);
+    EXPECT_EQ(Get("back.mcr"), CardBuilder().AddSave(1, 2, "Newer", "SLUS-00777").Build(Format::Mcr)) << ext;
+    ASSERT_EQ(Run({"new", Path("new" + ext)}).status, 0);
+    EXPECT_EQ(Get("new" + ext).size(), kRawCardSize + (format == Format::Vmp ? kVmpHeaderSize : 0));
+  }
+  std::vector<std::uint8_t> save(2 * kBlockSize, 4);
+  save[0] = 'S', save[1] = 'C';
+  const std::string srm = Put("BASLUS-00001GAME.srm", save);
+  const auto before = Folder();
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"list", srm}, {"info", srm}, {"delete", srm, "1"}, {"convert", srm, Path("x.mcr")}}) {
+    EXPECT_EQ(Run(args),
+              (CliRun{1, "", srm + ": This file is a single save, not a memory card: import it onto a card.\n"}))
+        << args[0];
+  }
+  EXPECT_EQ(Folder(), before);
+  EXPECT_EQ(Run({"import", Path("new.vmp"), srm}).status, 0);
+  EXPECT_EQ(Run({"list", Path("new.vmp")}).out.substr(0, 24), "01\n02  Linked Slot 1\n03\n");
+}
+
 }  // namespace
 }  // namespace selvane

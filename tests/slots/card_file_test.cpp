@@ -31,10 +31,10 @@ TEST(Filters, TextsOfTheThreeDialogs) {
   EXPECT_EQ(filters::kSaveAs, entries + "|PSM (*.psx)|*.psx|WinPSM (*.ps)|*.ps");
   EXPECT_EQ(filters::kOpen, "All Memory Cards|*.mcd;*.mcr;*.mem;*.gme;*.ddf;*.psx;*.ps|" + entries +
                                 "|PSM (*.psx)|*.psx|WinPSM (*.ps)|*.ps|All files (*.*)|*.*");
-  // Every format of the core's table has an entry, and the open dialog's first entry names it.
-  for (const FormatFacts& format : FormatTable()) {
-    EXPECT_NE(filters::kSaveAs.find("|*." + std::string(FormatExtension(format.format))), std::string::npos);
-    EXPECT_NE(std::string(kAllCardsPattern).find("*" + std::string(format.key)), std::string::npos);
+  // Every format the dialogs offer has an entry, and the open dialog's first entry names it.
+  for (Format format : kAllFormats) {
+    EXPECT_NE(filters::kSaveAs.find("|*." + std::string(FormatExtension(format))), std::string::npos);
+    EXPECT_NE(std::string(kAllCardsPattern).find("*" + std::string(FormatKey(format))), std::string::npos);
   }
 }
 
