@@ -49,6 +49,7 @@ int Run(int argc, char** argv) {
 
   AddSlotCommands(app, io, status);
   AddSaveFileCommands(app, io, status);
+  InstallSigning();
 
   try {
     app.parse(argc, argv);

@@ -7,6 +7,9 @@
 #include "cli/slot_commands.h"
 #include "core/file_io.h"
 #include "slots/single_save_ops.h"
+#ifdef SELVANE_HAVE_SIGNING
+#include "crypto/libcrypto_primitives.h"
+#endif
 
 namespace selvane::cli {
 namespace {
@@ -33,6 +36,9 @@ std::optional<SingleSave> ReadSave(const std::string& file, CliPort& port) {
     port.Print(save.problem);
     return std::nullopt;
   }
+  // Downloaded saves often carry a wrong signature; the blocks are good all the same.
+  if (save.signatureValid == false)
+    port.Print("warning: its signature is wrong (a PS3 would refuse the file); the save is imported all the same");
   return std::move(save.save);
 }
 
@@ -98,6 +104,15 @@ int RunExport(const std::string& card, int slot, const std::string& out, bool ra
     return kExitFailed;
   }
   return kExitOk;
+}
+
+bool InstallSigning() {
+#ifdef SELVANE_HAVE_SIGNING
+  InstallSignaturePrimitives(&crypto::Libcrypto());
+  return true;
+#else
+  return false;
+#endif
 }
 
 void AddSaveFileCommands(CLI::App& app, Streams& io, int& status) {

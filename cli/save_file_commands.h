@@ -24,6 +24,10 @@ int RunImport(const std::string& card, const std::vector<std::string>& files, co
 // `raw`), by OUT's extension. An extension of no save kind is wrong usage (2).
 int RunExport(const std::string& card, int slot, const std::string& out, bool raw, Streams io);
 
+// Puts the signature primitives to use for every command (.vmp cards and .psv saves are signed
+// when written and checked when read); false in a build without them.
+bool InstallSigning();
+
 // Registers import and export; the chosen one's exit status is stored in `status`.
 void AddSaveFileCommands(CLI::App& app, Streams& io, int& status);
 

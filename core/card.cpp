@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/ascii.h"
+#include "core/signing.h"
 #include "core/single_save.h"
 
 namespace selvane {
@@ -73,6 +74,7 @@ struct FamilyFacts {
   std::string_view magic;  // what a well-formed image starts with, when its whole header is not asked for
   bool wholeHeader;        // the image starts with the whole header template
   bool searched;           // the raw card starts at the first "MC",0,0,0,0
+  const SignedLayout* signature = nullptr;  // where a signed container keeps its seed and signature
 };
 
 constexpr FamilyFacts kFamilies[] = {
@@ -80,7 +82,7 @@ constexpr FamilyFacts kFamilies[] = {
     {Family::Raw, {}, "raw card", "MC", false, false},
     {Family::DexDrive, kDexDriveHeader, "DexDrive", "", false, true},
     {Family::Psm, kPsmHeader, "PSM", "PSV", false, false},
-    {Family::Vmp, kVmpHeader, "PSP/PS Vita", std::string_view("\0PMV", 4), false, false},
+    {Family::Vmp, kVmpHeader, "PSP/PS Vita", std::string_view("\0PMV", 4), false, false, &kVmpLayout},
 };
 
 constexpr FormatFacts kFormats[] = {
@@ -108,9 +110,19 @@ std::string Quoted(std::string_view text) {
   return quoted + "\"";
 }
 
+// Signs a file of a signed container (when signing is available); others are left as they are.
+void Sign(MutableBytes file, Format format) {
+  if (const SignedLayout* layout = FactsOf(FamilyOf(format)).signature) SignInPlace(file, *layout);
+}
+
 }  // namespace
 
 std::span<const FormatFacts> FormatTable() { return kFormats; }
+
+std::optional<SignedLayout> SignatureLayoutOf(Format format) {
+  const SignedLayout* layout = FactsOf(FamilyOf(format)).signature;
+  return layout ? std::optional(*layout) : std::nullopt;
+}
 
 std::string_view FormatKey(Format format) { return FactsOf(format).key; }
 
@@ -206,6 +218,7 @@ bool BuildFileContentInto(Bytes image, Format source, std::optional<Format> targ
   if (!IsWellFormed(image, source)) return false;
   if (!target || FamilyOf(*target) == FamilyOf(source)) {
     out.assign(image.begin(), image.end());
+    if (target) Sign(out, *target);  // the card may have changed since it was signed
     return true;
   }
   const Bytes header = FactsOf(FamilyOf(*target)).header;
@@ -214,6 +227,7 @@ bool BuildFileContentInto(Bytes image, Format source, std::optional<Format> targ
   out.insert(out.end(), header.begin(), header.end());
   out.insert(out.end(), raw.begin(), raw.end());
   out.resize(header.size() + kRawCardSize, 0);  // a short DexDrive image ends in zeros
+  Sign(out, *target);
   return true;
 }
 

@@ -12,6 +12,7 @@
 
 #include "core/bytes.h"
 #include "core/layout.h"
+#include "core/signing.h"
 
 namespace selvane {
 
@@ -40,6 +41,9 @@ struct FormatFacts {
   bool mayHoldSingleSave = false;  // files of this extension are also single saves (RetroArch's .srm)
 };
 std::span<const FormatFacts> FormatTable();
+// Where files of a signed container (.vmp) keep their seed and signature; nullopt for the others.
+// Every file BuildFileContent makes of a signed container is signed anew (when signing is available).
+std::optional<SignedLayout> SignatureLayoutOf(Format format);
 
 // ".mem", ".mcd", ... : the CardFormat key, lower case with its dot.
 std::string_view FormatKey(Format format);

@@ -95,10 +95,14 @@ std::string RawSaveNameFromPath(std::string_view path) {
 }
 
 SaveFileRead ReadSaveFile(std::string_view path, Bytes content) {
-  if (content.size() == kRawCardSize) {
+  // A card of any container its extension names (a .vmp, a .gme...) is no save either.
+  const auto cardFormat = FormatFromPath(path);
+  const bool card = cardFormat && IsWellFormed(content, *cardFormat) && !IsSingleSaveInCardFormat(content, *cardFormat);
+  if (content.size() == kRawCardSize || card) {
     SaveFileRead read;
     read.wholeCard = true;
-    read.problem = "it is a whole memory card (131072 bytes), not a single save: open it as a card";
+    read.problem = "it is a whole memory card (" + std::to_string(content.size()) +
+                   " bytes), not a single save: open it as a card";
     return read;
   }
   const auto kind = DetectSaveFileKind(content);
@@ -148,6 +152,10 @@ SaveFileRead ReadSaveFile(std::string_view path, Bytes content) {
   const Bytes blockBytes = ClipRead(content, start, data);
   save.blocks.assign(blockBytes.begin(), blockBytes.end());
   read.save = std::move(save);
+  if (*kind == SaveFileKind::Psv) {
+    const SignatureCheck check = CheckSignature(content, kPsvLayout);
+    if (check != SignatureCheck::Unchecked) read.signatureValid = check == SignatureCheck::Valid;
+  }
   return read;
 }
 
@@ -191,6 +199,7 @@ std::vector<std::uint8_t> WritePsv(const SingleSave& save, std::span<const std::
   for (std::size_t i = 0; i < save.name.size() && i < kSaveNameLength; ++i)
     file[psv::kName + i] = static_cast<std::uint8_t>(save.name[i]);
   file.insert(file.end(), save.blocks.begin(), save.blocks.end());
+  SignInPlace(file, kPsvLayout);
   return file;
 }
 

@@ -16,6 +16,7 @@
 
 #include "core/bytes.h"
 #include "core/layout.h"
+#include "core/signing.h"
 
 namespace selvane {
 
@@ -47,6 +48,7 @@ inline constexpr std::size_t kType = 0x60;           // u32 0x9003
 inline constexpr std::size_t kName = 0x64;
 inline constexpr std::size_t kHeaderSize = 0x84;
 static_assert(kSignature == 0x1C);
+static_assert(kSeed == kPsvLayout.seed && kSignature == kPsvLayout.signature);
 static_assert(kName + kSaveNameLength <= kHeaderSize);
 inline constexpr std::uint32_t kPlatformPs1 = 1;
 }  // namespace psv
@@ -78,7 +80,8 @@ struct SaveFileRead {
 std::optional<SaveFileKind> DetectSaveFileKind(Bytes content);
 
 // Reads the save in `content`, a file at `path` (the path gives a raw save its name). Refuses a
-// whole card, an unknown content, a wrong size or magic, and a block count outside 1..15.
+// whole card (131072 bytes, or a well-formed card of the container its extension names), an unknown content, a wrong
+// size or magic, and a block count outside 1..15.
 SaveFileRead ReadSaveFile(std::string_view path, Bytes content);
 
 // A raw save's directory name from its file name: the name without folder and extension; when
@@ -94,8 +97,8 @@ std::string RawSaveNameFromPath(std::string_view path);
 std::array<std::uint8_t, kFrameSize> BuildDirectoryFrame(std::string_view name, int blocks, int index,
                                                          std::uint16_t nextSlot);
 
-// The file of each kind for a save of 1..15 blocks. The .psv gets `seed` and a zero signature
-// (SignFile signs it).
+// The file of each kind for a save of 1..15 blocks. The .psv gets `seed` and is signed when
+// signing is available (its signature field is zero otherwise).
 std::vector<std::uint8_t> WriteMcs(const SingleSave& save);
 std::vector<std::uint8_t> WriteRawSave(const SingleSave& save);
 std::vector<std::uint8_t> WritePsv(const SingleSave& save, std::span<const std::uint8_t, psv::kSeedSize> seed);

@@ -153,7 +153,16 @@ LoadOutcome LoadCard(Pane& pane, std::string& outputExt, UserPort& port, std::st
   pane.cardModified = false;
   const bool listed = RefreshSlots(pane, port);
   if (!read.ok) return LoadOutcome::Unreadable;
+  if (const auto format = PaneFormat(pane);
+      format && SignatureLayoutOf(*format) &&
+      CheckSignature(pane.image, *SignatureLayoutOf(*format)) == SignatureCheck::Wrong)
+    port.ShowMessage(text::WrongCardSignature(pane.path), MessageIcon::Exclamation);
   return listed ? LoadOutcome::Loaded : LoadOutcome::Unlisted;
+}
+
+std::string text::WrongCardSignature(std::string_view path) {
+  return "The signature of " + std::string(path) +
+         " is wrong: a PSP or PS Vita refuses the card until it is saved again (every save signs it).";
 }
 
 std::string SaveFailedMessage(std::string_view path, std::string_view reason) {

@@ -93,6 +93,11 @@ enum class SaveOutcome {
 // file was written.
 SaveOutcome SaveCard(std::string path, Pane& pane, std::string& outputExt, UserPort& port);
 
+namespace text {
+// The warning shown when a signed card (.vmp) carries a wrong signature; it is opened all the same.
+std::string WrongCardSignature(std::string_view path);
+}  // namespace text
+
 // The message shown when a save could not be written.
 std::string SaveFailedMessage(std::string_view path, std::string_view reason);
 

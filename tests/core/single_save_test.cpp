@@ -84,6 +84,7 @@ TEST(SingleSaveRead, RefusesWithAReason) {
   auto mcsNoSc = WriteMcs({"BASLUS-1", Blocks(1)});
   mcsNoSc[kMcsHeaderSize] = 'Z';
   auto unnamed = WriteMcs({"", Blocks(1)});
+  const auto vmp = *BuildFileContent(EmptyCard(), Format::Mcr, Format::Vmp);
   const std::pair<std::vector<std::uint8_t>, std::string> refused[] = {
       {std::vector<std::uint8_t>(kRawCardSize, 0),
        "it is a whole memory card (131072 bytes), not a single save: open it as a card"},
@@ -102,13 +103,14 @@ TEST(SingleSaveRead, RefusesWithAReason) {
       {std::vector<std::uint8_t>(psv.begin(), psv.begin() + psv::kHeaderSize),
        "its header gives 16384 bytes of save data at 132, the file holds 0 after its header"},
       {mcsNoSc, "the first block of the .mcs save does not start with \"SC\""},
+      {vmp, "it is a whole memory card (131200 bytes), not a single save: open it as a card"},
       {unnamed, "the .mcs save has no directory name"},
   };
   for (const auto& [content, problem] : refused) {
-    const SaveFileRead read = ReadSaveFile("card/x.mcs", content);
+    const SaveFileRead read = ReadSaveFile(content == vmp ? "card/x.VMP" : "card/x.mcs", content);
     EXPECT_FALSE(read.save) << problem;
     EXPECT_EQ(read.problem, problem) << content.size();
-    EXPECT_EQ(read.wholeCard, content.size() == kRawCardSize);
+    EXPECT_EQ(read.wholeCard, problem.find("whole memory card") != std::string::npos);
   }
 }
 
