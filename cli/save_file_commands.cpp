@@ -8,7 +8,7 @@
 #include "core/file_io.h"
 #include "slots/single_save_ops.h"
 #ifdef SELVANE_HAVE_SIGNING
-#include "crypto/libcrypto_primitives.h"
+#include "crypto/signature_primitives.h"
 #endif
 
 namespace selvane::cli {
@@ -108,7 +108,7 @@ int RunExport(const std::string& card, int slot, const std::string& out, bool ra
 
 bool InstallSigning() {
 #ifdef SELVANE_HAVE_SIGNING
-  InstallSignaturePrimitives(&crypto::Libcrypto());
+  InstallSignaturePrimitives(&crypto::Primitives());
   return true;
 #else
   return false;

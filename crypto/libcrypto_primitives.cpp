@@ -1,4 +1,4 @@
-#include "crypto/libcrypto_primitives.h"
+#include "crypto/signature_primitives.h"
 
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
@@ -44,7 +44,7 @@ class LibcryptoPrimitives final : public SignaturePrimitives {
 
 }  // namespace
 
-const SignaturePrimitives& Libcrypto() {
+const SignaturePrimitives& Primitives() {
   static const LibcryptoPrimitives primitives;
   return primitives;
 }

@@ -9,9 +9,10 @@
 #include "core/card.h"
 #include "core/single_save.h"
 #ifdef SELVANE_HAVE_SIGNING
+#include "crypto/signature_primitives.h"
+#endif
+#ifdef SELVANE_HAVE_LIBCRYPTO
 #include <openssl/evp.h>
-
-#include "crypto/libcrypto_primitives.h"
 #endif
 
 namespace selvane {
@@ -82,6 +83,24 @@ TEST(Signing, NothingIsSignedOrCheckedWithoutPrimitives) {
 }
 
 #ifdef SELVANE_HAVE_SIGNING
+// The system library's primitives against published test vectors: FIPS-197's AES-128 example and
+// RFC 2202's first HMAC-SHA1 case.
+TEST(Signing, PrimitivesGiveThePublishedVectors) {
+  const SignaturePrimitives& p = crypto::Primitives();
+  AesBlock key, plain;
+  for (std::uint8_t i = 0; i < 16; ++i) key[i] = i, plain[i] = static_cast<std::uint8_t>(i * 0x11);
+  const AesBlock cipher = {0x69, 0xc4, 0xe0, 0xd8, 0x6a, 0x7b, 0x04, 0x30,
+                           0xd8, 0xcd, 0xb7, 0x80, 0x70, 0xb4, 0xc5, 0x5a};
+  EXPECT_EQ(p.AesEncrypt(key, plain), cipher);
+  EXPECT_EQ(p.AesDecrypt(key, cipher), plain);
+  const std::vector<std::uint8_t> hmacKey(20, 0x0b), data = {'H', 'i', ' ', 'T', 'h', 'e', 'r', 'e'};
+  const Sha1Digest mac = {0xb6, 0x17, 0x31, 0x86, 0x55, 0x05, 0x72, 0x64, 0xe2, 0x8b,
+                          0xc0, 0xb6, 0xfb, 0x37, 0x8c, 0x8e, 0xf1, 0x46, 0xbe, 0x00};
+  EXPECT_EQ(p.HmacSha1(hmacKey, data), mac);
+}
+#endif
+
+#ifdef SELVANE_HAVE_LIBCRYPTO
 // The signature computed afresh with OpenSSL's one-shot calls, from the published description.
 bool IndependentlyValid(const std::vector<std::uint8_t>& file, std::size_t seedAt, std::size_t signatureAt) {
   const unsigned char aesKey[16] = {0xAB, 0x5A, 0xBC, 0x9F, 0xC1, 0xF4, 0x9D, 0xE6,
@@ -110,7 +129,7 @@ bool IndependentlyValid(const std::vector<std::uint8_t>& file, std::size_t seedA
 }
 
 TEST(Signing, WrittenFilesPassAnIndependentCheck) {
-  const Installed installed(&crypto::Libcrypto());
+  const Installed installed(&crypto::Primitives());
   SingleSave save{"BASLUS-00958GS2-7", std::vector<std::uint8_t>(2 * kBlockSize, 7)};
   save.blocks[0] = 'S', save.blocks[1] = 'C';
   std::array<std::uint8_t, 20> seed;
