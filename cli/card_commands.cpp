@@ -90,7 +90,8 @@ int RunInfo(const std::string& card, bool json, Streams io) {
   doc["slots"] = slots;
 
   if (json) {
-    io.out << doc.dump(2) << "\n";
+    // A path is bytes; what is not valid UTF-8 becomes U+FFFD, so the output stays valid JSON.
+    io.out << doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
     return kExitOk;
   }
   io.out << "format:      " << pane.cardFormat << "\n"

@@ -31,7 +31,8 @@ int Run(int argc, char** argv) {
   bool json = false;
   auto* info = app.add_subcommand("info", "Print CARD's format, size, DataOffset, save check and slot entries");
   info->add_option("CARD", card, "Card file")->required();
-  info->add_flag("--json", json, "Print one JSON object");
+  info->add_flag("--json", json,
+                 "Print one JSON object (bytes of CARD's path that are not valid UTF-8 are replaced with U+FFFD)");
   info->callback([&] { status = RunInfo(card, json, io); });
 
   std::string source;

@@ -3,10 +3,10 @@
 #include "cli/slot_commands.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <memory>
 
+#include "core/ascii.h"
 #include "core/layout.h"
 #include "slots/operations.h"
 
@@ -50,13 +50,8 @@ bool SameFile(const std::string& a, const std::string& b) {
   return std::filesystem::equivalent(a, b, error) && !error;
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 std::optional<int> RegionIndex(const std::string& name) {
-  const std::string lower = Lower(name);
+  const std::string lower = AsciiLower(name);
   if (lower == "usa") return 0;
   if (lower == "eur") return 1;
   if (lower == "jap") return 2;
@@ -172,9 +167,10 @@ int RunEdit(const std::string& card, int slot, const EditOptions& options, Strea
   const auto identity = BeginEditSlot(pane, port);
   if (!identity) return kExitFailed;
 
-  // What the dialog's box would hold at OK: the typed ID, or the save's own.
+  // What the dialog's box would hold at OK: the typed ID, its letters upper-cased as the box does
+  // while typing, or the save's own ID exactly as it stands.
   std::string id = options.id ? *options.id : identity->id;
-  std::transform(id.begin(), id.end(), id.begin(), GameIdKey);
+  if (options.id) std::transform(id.begin(), id.end(), id.begin(), GameIdKey);
   if (id.empty()) {
     port.Print("the game ID is empty; nothing was changed");
     return kExitFailed;

@@ -1,19 +1,14 @@
 #include "core/card.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
+
+#include "core/ascii.h"
 
 namespace selvane {
 namespace {
 
 constexpr std::uint8_t kMagic[6] = {'M', 'C', 0, 0, 0, 0};
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 std::string_view LastChars(std::string_view text, std::size_t n) {
   return text.size() <= n ? text : text.substr(text.size() - n);
@@ -61,10 +56,14 @@ bool StartsWith(Bytes image, std::string_view prefix) {
 
 Bytes HeaderOf(Family family) {
   switch (family) {
-    case Family::Vgs: return kVgsHeader;
-    case Family::DexDrive: return kDexDriveHeader;
-    case Family::Psm: return kPsmHeader;
-    case Family::Raw: break;
+    case Family::Vgs:
+      return kVgsHeader;
+    case Family::DexDrive:
+      return kDexDriveHeader;
+    case Family::Psm:
+      return kPsmHeader;
+    case Family::Raw:
+      break;
   }
   return {};
 }
@@ -73,13 +72,20 @@ Bytes HeaderOf(Family family) {
 
 std::string_view FormatKey(Format format) {
   switch (format) {
-    case Format::Mem: return ".mem";
-    case Format::Mcd: return ".mcd";
-    case Format::Mcr: return ".mcr";
-    case Format::Gme: return ".gme";
-    case Format::Ddf: return ".ddf";
-    case Format::Psx: return ".psx";
-    case Format::Ps: return ".ps";
+    case Format::Mem:
+      return ".mem";
+    case Format::Mcd:
+      return ".mcd";
+    case Format::Mcr:
+      return ".mcr";
+    case Format::Gme:
+      return ".gme";
+    case Format::Ddf:
+      return ".ddf";
+    case Format::Psx:
+      return ".psx";
+    case Format::Ps:
+      return ".ps";
   }
   return "";
 }
@@ -88,18 +94,22 @@ std::string_view FormatExtension(Format format) { return FormatKey(format).subst
 
 Family FamilyOf(Format format) {
   switch (format) {
-    case Format::Mem: return Family::Vgs;
-    case Format::Gme: return Family::DexDrive;
-    case Format::Psx: return Family::Psm;
+    case Format::Mem:
+      return Family::Vgs;
+    case Format::Gme:
+      return Family::DexDrive;
+    case Format::Psx:
+      return Family::Psm;
     case Format::Mcd:
     case Format::Mcr:
     case Format::Ddf:
-    case Format::Ps: break;
+    case Format::Ps:
+      break;
   }
   return Family::Raw;
 }
 
-std::string CardFormatKeyOfPath(std::string_view path) { return Lower(LastChars(path, 4)); }
+std::string CardFormatKeyOfPath(std::string_view path) { return AsciiLower(LastChars(path, 4)); }
 
 std::optional<Format> FormatFromKey(std::string_view key) {
   for (Format f : kAllFormats) {
@@ -118,7 +128,7 @@ std::optional<Format> FormatFromPath(std::string_view path) {
 }
 
 std::optional<Format> FormatFromExtension(std::string_view ext) {
-  const std::string lower = Lower(ext);
+  const std::string lower = AsciiLower(ext);
   for (Format f : kAllFormats) {
     if (FormatExtension(f) == lower) return f;
   }
@@ -140,13 +150,17 @@ std::optional<std::size_t> FindRawCardStart(Bytes image) {
 
 std::optional<std::size_t> DataOffset(Bytes image, Format format) {
   switch (format) {
-    case Format::Mem: return kVgsHeaderSize;
-    case Format::Psx: return kPsmHeaderSize;
-    case Format::Gme: return FindRawCardStart(image);
+    case Format::Mem:
+      return kVgsHeaderSize;
+    case Format::Psx:
+      return kPsmHeaderSize;
+    case Format::Gme:
+      return FindRawCardStart(image);
     case Format::Mcd:
     case Format::Mcr:
     case Format::Ddf:
-    case Format::Ps: break;
+    case Format::Ps:
+      break;
   }
   return 0;
 }
@@ -160,9 +174,12 @@ bool IsWellFormed(Bytes image, Format format) {
     case Family::Vgs:
       return image.size() == kVgsHeaderSize + kRawCardSize &&
              std::equal(kVgsHeader.begin(), kVgsHeader.end(), image.begin());
-    case Family::Raw: return image.size() == kRawCardSize && StartsWith(image, "MC");
-    case Family::Psm: return image.size() == kPsmHeaderSize + kRawCardSize && StartsWith(image, "PSV");
-    case Family::DexDrive: return FindRawCardStart(image).has_value();
+    case Family::Raw:
+      return image.size() == kRawCardSize && StartsWith(image, "MC");
+    case Family::Psm:
+      return image.size() == kPsmHeaderSize + kRawCardSize && StartsWith(image, "PSV");
+    case Family::DexDrive:
+      return FindRawCardStart(image).has_value();
   }
   return false;
 }

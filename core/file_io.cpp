@@ -11,7 +11,10 @@
 #if defined(_WIN32)
 #include <io.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include "core/ascii.h"
 #endif
 
 namespace selvane {
@@ -64,13 +67,23 @@ bool MayWrite(const fs::path& path, fs::perms perms, int& error) {
   return true;
 }
 
-// A temporary name next to the target that no other file has, e.g. ".card.mcr.3f9a1c.tmp".
+// A temporary name next to the target that no other file has, e.g. ".card.mcr.3f9a1c.tmp". The
+// card's own name is cut to kKeptNameBytes (never inside a UTF-8 sequence), so that the temporary
+// name fits wherever the card's name does, even one at the file system's 255-byte limit.
+constexpr std::size_t kKeptNameBytes = 200;
+
 fs::path TemporaryNameFor(const fs::path& target) {
   static std::mt19937_64 generator{std::random_device{}()};
   char suffix[17];
   std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(generator()));
+  std::string kept = target.filename().string();
+  if (kept.size() > kKeptNameBytes) {
+    std::size_t cut = kKeptNameBytes;
+    while (cut > 0 && (static_cast<unsigned char>(kept[cut]) & 0xC0) == 0x80) --cut;
+    kept.resize(cut);
+  }
   std::string name = ".";
-  name += target.filename().string();
+  name += kept;
   name += '.';
   name += suffix;
   name += ".tmp";
@@ -226,12 +239,27 @@ std::optional<FileStamp> StampOf(std::string_view path) {
   const fs::path p = ToPath(path);
   if (!fs::is_regular_file(p, ec) || ec) return std::nullopt;
   FileStamp stamp;
+  const fs::path absolute = fs::absolute(p, ec);
+  if (ec) return std::nullopt;
+  const fs::path resolved = fs::weakly_canonical(absolute, ec);
+  stamp.location = (ec ? absolute.lexically_normal() : resolved).generic_string();
+#if defined(_WIN32)
+  stamp.location = AsciiLower(stamp.location);
+#else
+  struct stat info {};
+  if (stat(p.c_str(), &info) != 0) return std::nullopt;
+  stamp.identity = std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+#endif
   stamp.size = fs::file_size(p, ec);
   if (ec) return std::nullopt;
   const auto time = fs::last_write_time(p, ec);
   if (ec) return std::nullopt;
   stamp.modified = static_cast<long long>(time.time_since_epoch().count());
   return stamp;
+}
+
+bool SameFile(const FileStamp& a, const FileStamp& b) {
+  return (!a.identity.empty() && a.identity == b.identity) || a.location == b.location;
 }
 
 }  // namespace selvane

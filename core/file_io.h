@@ -39,14 +39,24 @@ WriteResult WriteFileAtomic(std::string_view path, Bytes content);
 
 namespace selvane {
 
-// Size and modification time of a file, to notice when another program rewrote it.
+// Which file a path names, its size and its modification time: to tell whether a save is about to
+// replace the very file that was loaded, and whether another program rewrote it meanwhile.
 struct FileStamp {
+  // The file itself, not the path's text, so that "./card.mcr" and a link to the card name the same
+  // file: device and inode on POSIX (empty elsewhere), and the absolute path with links resolved
+  // and "." and ".." removed (case folded on Windows).
+  std::string identity;
+  std::string location;
   std::uintmax_t size = 0;
   long long modified = 0;  // file clock ticks
   bool operator==(const FileStamp&) const = default;
 };
 
-// The stamp of a regular file, or nullopt when it cannot be read.
+// True when two stamps name one file: the same device and inode, or the same resolved location (a
+// program that saves by writing a new file and renaming it over the card leaves a new inode there).
+bool SameFile(const FileStamp& a, const FileStamp& b);
+
+// The stamp of the regular file `path` names (through links), or nullopt when there is none.
 std::optional<FileStamp> StampOf(std::string_view path);
 
 }  // namespace selvane

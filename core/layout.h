@@ -41,14 +41,14 @@ static_assert(kTitleLength == 30);
 
 // SlotStatus values of a directory entry.
 namespace status {
-inline constexpr std::uint8_t kFirst = 0x51;        // first block of a save, in use
-inline constexpr std::uint8_t kLinkR = 0x52;        // link block, in use
-inline constexpr std::uint8_t kLinkS = 0x53;        // link block, in use
-inline constexpr std::uint8_t kFree = 0xA0;         // free entry
-inline constexpr std::uint8_t kDeletedFirst = 0xA1; // first block of a deleted save
+inline constexpr std::uint8_t kFirst = 0x51;         // first block of a save, in use
+inline constexpr std::uint8_t kLinkR = 0x52;         // link block, in use
+inline constexpr std::uint8_t kLinkS = 0x53;         // link block, in use
+inline constexpr std::uint8_t kFree = 0xA0;          // free entry
+inline constexpr std::uint8_t kDeletedFirst = 0xA1;  // first block of a deleted save
 inline constexpr std::uint8_t kDeletedLinkR = 0xA2;
 inline constexpr std::uint8_t kDeletedLinkS = 0xA3;
-inline constexpr std::uint8_t kDeleteFlip = 0xF0;   // XOR that turns an in-use status into its deleted one
+inline constexpr std::uint8_t kDeleteFlip = 0xF0;  // XOR that turns an in-use status into its deleted one
 static_assert((kFirst ^ kDeleteFlip) == kDeletedFirst);
 static_assert((kLinkS ^ kDeleteFlip) == kDeletedLinkS);
 }  // namespace status

@@ -17,18 +17,23 @@ std::uint8_t TrailByteFor(char c) {
   if (c >= 'a' && c <= 'z') return static_cast<std::uint8_t>(0x81 + (c - 'a'));
   if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(0x4F + (c - '0'));
   switch (c) {
-    case '.': return 0x44;
-    case ':': return 0x46;
-    case '!': return 0x49;
-    case '-': return 0x4D;
-    default: return 0x40;
+    case '.':
+      return 0x44;
+    case ':':
+      return 0x46;
+    case '!':
+      return 0x49;
+    case '-':
+      return 0x4D;
+    default:
+      return 0x40;
   }
 }
 
 CardBuilder::CardBuilder() : raw_(EmptyCard()) {}
 
-CardBuilder& CardBuilder::AddSave(int first, int blocks, std::string_view title, std::string_view gameId,
-                                  char region, bool deleted, std::uint8_t seed) {
+CardBuilder& CardBuilder::AddSave(int first, int blocks, std::string_view title, std::string_view gameId, char region,
+                                  bool deleted, std::uint8_t seed) {
   const std::uint8_t flip = deleted ? status::kDeleteFlip : 0;
   for (int i = 0; i < blocks && first + i <= kSlotCount; ++i) {
     const int slot = first + i;
@@ -83,8 +88,6 @@ CardBuilder& CardBuilder::SetStatus(int slot, std::uint8_t statusByte) {
   return *this;
 }
 
-CardImage CardBuilder::Build(Format format) const {
-  return *BuildFileContent(raw_, Format::Mcr, format);
-}
+CardImage CardBuilder::Build(Format format) const { return *BuildFileContent(raw_, Format::Mcr, format); }
 
 }  // namespace selvane::demo

@@ -6,6 +6,10 @@
 //     (status and checksum flip alike, so a wrong checksum stays as wrong) or a frame of the other
 //     card that travelled as it stands (a whole one, or the part of one a short image holds);
 //   - a transfer that showed a message changed neither image;
+//   - a completed transfer put every block of the save on a slot of the target that holds it whole,
+//     each block on a slot of its own: its frame byte for byte apart from NextSlot and the checksum,
+//     its block byte for byte (as much of each as the source image holds); so a move freed its
+//     source blocks only once they were all on the target;
 //   - a transfer between whole cards left a NextSlot chain from the slot its first block went to
 //     through the blocks it wrote, in order, ending in 0xFFFF.
 // Input: [cards] [path 1] [path 2] then up to 32 steps [op] [line] [other pane's line] (the edit
@@ -44,6 +48,31 @@ void CheckEntries(const Pane& pane, const CardImage& was, const Pane& other, con
     }
     Check(copied, "a written entry has a valid checksum or is a frame of the other card as it stood");
   }
+}
+
+// Whether every block of the save on source lines first .. first + blocks - 1 (as `sourceWas`
+// held them) is on its own slot of `target` that the target image holds whole.
+bool SaveLandedWhole(const CardImage& sourceWas, std::size_t from, int first, int blocks, const CardImage& target,
+                     std::size_t to) {
+  std::array<bool, kSlotCount + 1> taken{};
+  for (int i = 0; i < blocks; ++i) {
+    const Bytes frame = ClipRead(sourceWas, from + SlotEntryOffset(first + i + 1), kFrameSize);
+    const Bytes block = ClipRead(sourceWas, from + SaveBlockOffset(first + i + 1), kBlockSize);
+    bool found = false;
+    for (int slot = 1; slot <= kSlotCount && !found; ++slot) {
+      if (taken[static_cast<std::size_t>(slot)] || to + SaveBlockOffset(slot) + kBlockSize > target.size()) continue;
+      const Bytes landed = ClipRead(target, to + SlotEntryOffset(slot), kFrameSize);
+      bool same = std::equal(block.begin(), block.end(),
+                             target.begin() + static_cast<std::ptrdiff_t>(to + SaveBlockOffset(slot)));
+      for (std::size_t b = 0; same && b < frame.size(); ++b) {
+        const bool chainByte = b == kEntryNextSlot || b == kEntryNextSlot + 1 || b == kEntryChecksum;
+        same = chainByte || frame[b] == landed[b];
+      }
+      if (same) found = taken[static_cast<std::size_t>(slot)] = true;
+    }
+    if (!found) return false;
+  }
+  return true;
 }
 
 class Session {
@@ -113,6 +142,9 @@ class Session {
       Check(source.image == sourceWas && target.image == targetWas, "a refused transfer changes neither image");
       return;
     }
+    if (first < 0) return;
+    Check(SaveLandedWhole(sourceWas, from, first, blocks, target.image, to),
+          "a completed transfer has every block of the save, whole, on the target");
     if (chosen >= 0 && (port_.questions == 0 || answer == Answer::Yes)) landing = chosen;
     if (from + kRawCardSize > sourceWas.size() || to + kRawCardSize > targetWas.size() ||
         !IsSaveStatus(StatusAt(sourceWas, from, first + 1)))

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <utility>
 
+#include "core/ascii.h"
+
 namespace selvane::shell {
 namespace {
 
@@ -14,12 +16,7 @@ constexpr std::uint32_t kWritingAccess = kKeySetValue | kKeyCreateSubKey | kKeyC
 
 }  // namespace
 
-std::string MemoryRegistry::Fold(std::string_view text) {
-  std::string folded(text);
-  std::transform(folded.begin(), folded.end(), folded.begin(),
-                 [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
-  return folded;
-}
+std::string MemoryRegistry::Fold(std::string_view text) { return AsciiLower(text); }
 
 std::string MemoryRegistry::Join(std::string_view base, std::string_view subKey) {
   if (base.empty()) return std::string(subKey);

@@ -1,16 +1,11 @@
 #include "slots/card_file.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "core/ascii.h"
 
 namespace selvane {
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 std::string_view LastChars(std::string_view text, std::size_t n) {
   return text.size() <= n ? text : text.substr(text.size() - n);
@@ -50,17 +45,26 @@ std::string Trim(std::string_view text) {
   return std::string(text.substr(first, last - first + 1));
 }
 
+// The path in a file dialog's buffer: the buffer is trimmed of its leading and trailing spaces, then
+// cut at its first NUL. The buffer always ends in a NUL after the name, so the name's own trailing
+// spaces are kept ("card.mcr " is a name a file may have).
+std::string PathFromDialog(std::string buffer) {
+  buffer += '\0';
+  const std::string trimmed = Trim(buffer);
+  return trimmed.substr(0, trimmed.find('\0'));
+}
+
 }  // namespace
 
 int SaveDialogStartIndex(std::string_view defaultName, std::string_view outputExt) {
   static constexpr std::pair<std::string_view, int> kByName[] = {{".mem", 1}, {".mcd", 2}, {".mcr", 3},
                                                                  {".gme", 6}, {".ddf", 7}, {".psx", 8}};
-  const std::string four = Lower(LastChars(defaultName, 4));
+  const std::string four = AsciiLower(LastChars(defaultName, 4));
   for (const auto& [ext, index] : kByName) {
     if (four == ext) return index;
   }
-  if (Lower(LastChars(defaultName, 3)) == ".ps") return 9;
-  if (int index = IndexForExtension(Lower(outputExt)); index != 0) return index;
+  if (AsciiLower(LastChars(defaultName, 3)) == ".ps") return 9;
+  if (int index = IndexForExtension(AsciiLower(outputExt)); index != 0) return index;
   return 3;
 }
 
@@ -77,11 +81,11 @@ std::string ForceExtension(std::string_view path, std::string_view ext) {
 }
 
 int LogoIndexForPath(std::string_view path) {
-  const std::string ext = Lower(LastChars(path, 4));
+  const std::string ext = AsciiLower(LastChars(path, 4));
   if (ext == ".mem") return 0;
   if (ext == ".mcd") return 1;
   if (ext == ".gme") return 2;
-  if (ext == ".mcr") return Lower(path).find("epsxe") != std::string::npos ? 3 : 4;
+  if (ext == ".mcr") return AsciiLower(path).find("epsxe") != std::string::npos ? 3 : 4;
   if (ext == ".ddf") return 5;
   return 2;
 }
@@ -90,7 +94,7 @@ std::string OpenDialog(UserPort& port, std::string_view filter, std::string_view
   FileDialogRequest request{std::string(title), std::string(filter), std::string(initDir), {}, 1};
   const auto choice = port.ChooseFileToOpen(request);
   if (!choice) return {};
-  return Trim(choice->path.substr(0, choice->path.find('\0')));
+  return PathFromDialog(choice->path);
 }
 
 std::string SaveDialog(UserPort& port, std::string_view filter, std::string_view title, std::string_view initDir,
@@ -101,7 +105,7 @@ std::string SaveDialog(UserPort& port, std::string_view filter, std::string_view
                             start};
   const auto choice = port.ChooseFileToSave(request);
   if (!choice) return {};
-  const std::string confirmed = Trim(choice->path.substr(0, choice->path.find('\0')));
+  const std::string confirmed = PathFromDialog(choice->path);
   if (confirmed.empty()) return {};
   if (auto ext = OutputExtForFilterIndex(choice->filterIndex)) outputExt = *ext;
   std::string path = ForceExtension(confirmed, outputExt);
@@ -158,8 +162,10 @@ SaveOutcome SaveCard(std::string path, Pane& pane, std::string& outputExt, UserP
     target = FormatFromPath(path);
   }
 
-  // Another program (an emulator) may have rewritten the card file since it was loaded.
-  if (pane.loadedStamp && path == pane.path && StampOf(path) != pane.loadedStamp) {
+  // Another program (an emulator) may have rewritten the card file since it was loaded. Only a
+  // save that replaces that very file (whatever path text names it) asks.
+  if (const auto now = StampOf(path);
+      now && pane.loadedStamp && SameFile(*now, *pane.loadedStamp) && *now != *pane.loadedStamp) {
     const std::string question = path + " has changed on disk since it was opened. Overwrite it?";
     if (port.Ask(question, Buttons::YesNo, Answer::No) != Answer::Yes) return SaveOutcome::Cancelled;
   }
@@ -170,7 +176,7 @@ SaveOutcome SaveCard(std::string path, Pane& pane, std::string& outputExt, UserP
     port.ShowMessage(SaveFailedMessage(path, written.reason), MessageIcon::Information);
     return SaveOutcome::WriteFailed;
   }
-  if (path == pane.path) pane.loadedStamp = StampOf(path);
+  pane.loadedStamp = StampOf(path);  // the file just written is the one the next save compares with
   pane.cardModified = false;
   return SaveOutcome::Saved;
 }

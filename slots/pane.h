@@ -12,14 +12,14 @@
 namespace selvane {
 
 struct Pane {
-  int index = 0;               // 0 "Memory Card 1", 1 "Memory Card 2"
-  std::string path;            // the path box's text
-  CardImage image;             // the file's bytes; empty when no card is held
-  std::string cardFormat;      // the CardFormat key stored by the last list rebuild (or ".mcr" by New)
+  int index = 0;                   // 0 "Memory Card 1", 1 "Memory Card 2"
+  std::string path;                // the path box's text
+  CardImage image;                 // the file's bytes; empty when no card is held
+  std::string cardFormat;          // the CardFormat key stored by the last list rebuild (or ".mcr" by New)
   std::vector<std::string> lines;  // the slot list; 15 lines once a card was listed
-  int selected = -1;           // selected list line, -1 for none
+  int selected = -1;               // selected list line, -1 for none
   bool cardModified = false;
-  std::optional<FileStamp> loadedStamp;  // size and time of the file when it was loaded or saved
+  std::optional<FileStamp> loadedStamp;  // the file last loaded or saved: identity, size, time
 };
 
 // Rebuilds the pane's slot list from its path and image and stores its CardFormat. For a path

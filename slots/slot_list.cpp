@@ -74,16 +74,20 @@ std::string DecodeTitle(Bytes block) {
   return title;
 }
 
+SlotLines BuildSlotLinesAt(Bytes image, std::size_t dataOffset) {
+  SlotLines lines;
+  for (int slot = 1; slot <= kSlotCount; ++slot) {
+    BuildLine(slot, image, dataOffset, lines[static_cast<std::size_t>(slot - 1)]);
+  }
+  return lines;
+}
+
 std::optional<SlotListing> BuildSlotLines(std::string_view path, Bytes image) {
   const auto format = FormatFromPath(path);
   if (!format) return std::nullopt;
   const auto offset = DataOffset(image, *format);
   if (!offset) return std::nullopt;
-  SlotListing listing{*format, *offset, {}};
-  for (int slot = 1; slot <= kSlotCount; ++slot) {
-    BuildLine(slot, image, *offset, listing.lines[static_cast<std::size_t>(slot - 1)]);
-  }
-  return listing;
+  return SlotListing{*format, *offset, BuildSlotLinesAt(image, *offset)};
 }
 
 }  // namespace selvane

@@ -28,6 +28,10 @@ std::string DecodeTitle(Bytes block);
 // inside the image shows its bare number.
 std::optional<SlotListing> BuildSlotLines(std::string_view path, Bytes image);
 
+// The 15 list lines of a raw card that starts at `dataOffset` of `image`, as BuildSlotLines gives
+// them for a path of that card's format.
+SlotLines BuildSlotLinesAt(Bytes image, std::size_t dataOffset);
+
 // True when the line text marks a free slot: the bare two-digit number.
 inline bool IsBareLine(std::string_view line) { return line.size() == 2; }
 

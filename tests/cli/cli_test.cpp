@@ -107,6 +107,12 @@ TEST_F(Cli, ListAndInfo) {
   EXPECT_EQ(doc,
             (nlohmann::json{
                 {"path", path}, {"format", ".mem"}, {"fileSize", 131135}, {"dataOffset", 64}, {"wellFormed", false}}));
+
+  // A path whose bytes are not UTF-8 (a Latin-1 name): still valid JSON, the byte replaced.
+  const std::string latin1 = Put("caf\xE9.mcr", SampleCard());
+  const CliRun odd = Run({"info", "--json", latin1});
+  ASSERT_EQ(odd.status, 0) << odd;
+  EXPECT_EQ(nlohmann::json::parse(odd.out)["path"], Path("caf\xEF\xBF\xBD.mcr"));
 }
 
 TEST_F(Cli, RefusalsNameThePathAndChangeNoFile) {
@@ -118,6 +124,9 @@ TEST_F(Cli, RefusalsNameThePathAndChangeNoFile) {
   fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   const CardImage whole = SampleCard();
   const std::string cut = Put("cut.mcr", CardImage(whole.begin(), whole.begin() + 1000));  // entries 1-6 only
+  const CardImage empty = CardBuilder().Build(Format::Gme);
+  // Every directory entry, but only slot 1's block: the 3-block save has no room there.
+  const std::string shortGme = Put("short.gme", CardImage(empty.begin(), empty.begin() + 3904 + 2 * 8192));
   const std::string big = Put("big.mcr", {1});
   fs::resize_file(big, kMaxCardFileSize + 1);  // sparse: no data is stored
   fs::create_directory(Path("folder.mcr"));
@@ -128,6 +137,8 @@ TEST_F(Cli, RefusalsNameThePathAndChangeNoFile) {
       {{"new", Path("a.bin")}, Path("a.bin") + ": Memory card format not supported"},
       {{"convert", bad, Path("out.mem")}, bad + ": File is in a wrong format."},
       {{"copy", src, "1", full}, full + ": The memory card is full."},
+      {{"move", src, "2", shortGme}, shortGme + ": The memory card is full."},
+      {{"clear", cut}, cut + ": File is in a wrong format."},
       {{"convert", src, Path("none/x.mem")},
        src + ": " + Path("none/x.mem") + " could not be saved: " + Reason(ENOENT) + "."},
       {{"convert", src, Path("folder.mcr")},
@@ -193,13 +204,19 @@ TEST_F(Cli, TransferAndCompare) {
 }
 
 TEST_F(Cli, SlotCommandsWriteTheCardBack) {
-  const std::string card = Put("card.ddf", CardBuilder().AddSave(1, 1, "A").AddSave(3, 3, "B").Build(Format::Ddf));
-  const auto deletedB = [] { return CardBuilder().AddSave(3, 3, "B", "SLUS-00001", 'A', true); };
+  const std::string card =
+      Put("card.ddf", CardBuilder().AddSave(1, 1, "A").AddSave(3, 3, "B", "slus-00003").Build(Format::Ddf));
+  const auto deletedB = [] { return CardBuilder().AddSave(3, 3, "B", "slus-00003", 'A', true); };
   const std::pair<std::vector<std::string>, CardImage> steps[] = {
       {{"toggle", card, "4"}, deletedB().AddSave(1, 1, "A").Build(Format::Ddf)},
       {{"edit", card, "1", "--region", "jap", "--id", "wxyz-00001"},
        deletedB().AddSave(1, 1, "A", "WXYZ-00001", 'I').Build(Format::Ddf)},
-      {{"delete", card, "1"}, deletedB().Build(Format::Ddf)},
+      {{"edit", card, "3", "--region", "eur"},
+       CardBuilder()
+           .AddSave(3, 3, "B", "slus-00003", 'E', true)  // the ID kept as it was
+           .AddSave(1, 1, "A", "WXYZ-00001", 'I')
+           .Build(Format::Ddf)},
+      {{"delete", card, "1"}, CardBuilder().AddSave(3, 3, "B", "slus-00003", 'E', true).Build(Format::Ddf)},
       {{"clear", card}, CardBuilder().Build(Format::Ddf)}};
   for (const auto& [args, expected] : steps) {
     EXPECT_EQ(Run(args), (CliRun{0, "", ""}));

@@ -207,6 +207,12 @@ TEST_F(FileIo, AtomicWriterReplacesTheWholeFileOrNothing) {
   EXPECT_EQ(Folder(), before);
   EXPECT_EQ(fs::status(card).permissions(), perms);
   fs::permissions(dir_ / "locked.mcr", fs::perms::owner_all);  // Windows removes no read-only file
+#ifndef _WIN32
+  // A card named up to the file system's 255-byte limit saves: its temporary file's name fits too.
+  const std::string longest = (dir_ / (std::string(251, 'n') + ".mcr")).string();
+  EXPECT_EQ(WriteFileAtomic(longest, Blob{'M', 'C'}).reason, "");
+  EXPECT_EQ(ReadCardFile(longest).bytes, (Blob{'M', 'C'}));
+#endif
 }
 
 }  // namespace

@@ -48,5 +48,52 @@ TEST(SaveCard, AsksBeforeReplacingAChangedFileAndKeepsTheWorkWhenAWriteFails) {
   fs::remove(path);
 }
 
+// The changed-on-disk question is about the file that was loaded, whatever path text names it:
+// never after New, never for another card's path, and not again once the file was saved.
+TEST(SaveCard, AsksOnlyAboutTheLoadedFileWhenItChanged) {
+  const fs::path dir = fs::temp_directory_path() / ("selvane-stamp-" + std::to_string(std::random_device{}()));
+  fs::create_directories(dir);
+  const std::string card = (dir / "card.mcr").string(), other = (dir / "other.mcr").string();
+  ASSERT_TRUE(WriteFileAtomic(card, EmptyCard()).ok);
+  ASSERT_TRUE(WriteFileAtomic(other, EmptyCard()).ok);
+  fs::create_symlink(card, dir / "link.mcr");
+  const auto rewrite = [](const std::string& path) {  // an emulator writes the file, same length
+    ASSERT_TRUE(WriteFileAtomic(path, demo::CardBuilder().AddSave(1, 1, "Emulator").Build()).ok);
+    fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(5));
+  };
+  std::string outputExt;
+  testkit::TestPort port;  // any question asked without an answer fails the test
+  Pane pane;
+  pane.path = card;
+  ASSERT_EQ(LoadCard(pane, outputExt, port), LoadOutcome::Loaded);
+
+  // Another card that changed, and New under a name that does not exist yet: no question.
+  rewrite(other);
+  EXPECT_EQ(SaveCard(other, pane, outputExt, port), SaveOutcome::Saved);
+  pane.path = card;
+  ASSERT_EQ(LoadCard(pane, outputExt, port), LoadOutcome::Loaded);
+  pane.path = (dir / "new.mcr").string();
+  pane.image = EmptyCard();
+  EXPECT_EQ(SaveCard(pane.path, pane, outputExt, port), SaveOutcome::Saved);
+  EXPECT_EQ(ReadCardFile(pane.path).bytes, EmptyCard());
+  EXPECT_TRUE(port.questions().empty());
+
+  // The loaded file under other path texts: a "." in the path and a link to it.
+  for (const fs::path& spelling : {dir / "." / "card.mcr", dir / "link.mcr"}) {
+    pane.path = card;
+    ASSERT_EQ(LoadCard(pane, outputExt, port), LoadOutcome::Loaded);
+    rewrite(card);
+    port.Answering({Answer::Yes});
+    EXPECT_EQ(SaveCard(spelling.string(), pane, outputExt, port), SaveOutcome::Saved) << spelling;
+    ASSERT_EQ(port.questions().size(), 1u) << spelling;
+    EXPECT_EQ(port.questions()[0].text, spelling.string() + " has changed on disk since it was opened. Overwrite it?");
+    // Saved again at once: the record is the file just written, so nothing is asked.
+    EXPECT_EQ(SaveCard(card, pane, outputExt, port), SaveOutcome::Saved);
+    EXPECT_EQ(port.questions().size(), 1u);
+    port.Clear();
+  }
+  fs::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace selvane

@@ -36,5 +36,23 @@ TEST(SaveDialog, StartsOnTheEntryOfTheNameElseOutputExtWithinItsListAndForcesIts
   }
 }
 
+// The path taken from a dialog's buffer: spaces around the buffer are trimmed and it is cut at its
+// first NUL, but a name's own trailing space stays (the buffer ends in a NUL after the name).
+TEST(OpenDialog, KeepsTheNamesOwnTrailingSpaces) {
+  struct OpenPort : testkit::TestPort {
+    std::string buffer;
+    std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest&) override { return FileChoice{buffer, 1}; }
+  };
+  const std::pair<std::string, std::string> table[] = {{"/cards/card.mcr ", "/cards/card.mcr "},
+                                                       {"  /cards/a.mcr", "/cards/a.mcr"},
+                                                       {std::string("/cards/b.gme\0\0  ", 16), "/cards/b.gme"},
+                                                       {"   ", ""}};
+  for (const auto& [buffer, path] : table) {
+    OpenPort port;
+    port.buffer = buffer;
+    EXPECT_EQ(OpenDialog(port, filters::kOpen, "Open", ""), path) << buffer;
+  }
+}
+
 }  // namespace
 }  // namespace selvane

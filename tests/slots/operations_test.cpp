@@ -70,6 +70,71 @@ TEST(CopySlot, RefusalsChangeNeitherCard) {
   }
 }
 
+// A transfer into a card image cut short: a line whose entry or block lies past the end of the
+// image takes no block, so a save that does not fit whole is refused and neither card changes.
+TEST(CopySlot, ShortTargetTakesOnlyWholeLinesAndRefusesASaveThatDoesNotFit) {
+  // The .gme header, the header frame's block and slot 1's block: every entry is there, but only
+  // slot 1 holds a whole block.
+  CardImage shortImage = CardBuilder().Build(Format::Gme);
+  shortImage.resize(BlockAt(Format::Gme, 2));
+  for (const bool move : {false, true}) {
+    TestPort port;
+    Pane source = ListedPane(CardBuilder().AddSave(13, 2, "PAIR").Build(Format::Mcr), Format::Mcr);
+    Pane target = ListedPane(shortImage, Format::Gme, 1);
+    source.selected = 12;
+    CopySlot(source, target, move, port);
+    EXPECT_EQ(port.MessageTexts(), Texts{"The memory card is full."});
+    EXPECT_EQ(source.image, CardBuilder().AddSave(13, 2, "PAIR").Build(Format::Mcr));
+    EXPECT_EQ(target.image, shortImage);
+    EXPECT_FALSE(source.cardModified || target.cardModified);
+
+    // A one-block save fits on slot 1, the one whole line.
+    Pane single = ListedPane(CardBuilder().AddSave(4, 1, "ONE").Build(Format::Mcr), Format::Mcr);
+    const CardImage want = WithLanded(target, single, 4, {1});
+    single.selected = 3;
+    CopySlot(single, target, move, port);
+    EXPECT_EQ(target.image, want);
+    EXPECT_EQ(target.lines[0], "01  ONE");
+  }
+}
+
+// The first block goes to a line of the list as shown; each later block to the first free line of
+// the list as rebuilt after the block before it. An Edit Slot leaves the list as it was, so the
+// two can differ: here a deleted save whose game ID was edited away lists as a free line only once
+// the list is rebuilt. A transfer never writes over a block it has just landed, even one that
+// lists as free (a deleted first block without a game ID).
+TEST(CopySlot, LaterBlocksFollowTheListAsRebuilt) {
+  TestPort port;
+  Pane source = ListedPane(CardBuilder()
+                               .AddSave(1, 2, "PAIR", "SLUS-00010")
+                               .AddSave(3, 2, "NOID", "NO GAME ID", 'A', true)
+                               .Build(Format::Mem),
+                           Format::Mem);
+  Pane target =
+      ListedPane(CardBuilder().AddSave(1, 1, "ONE").AddSave(2, 1, "GONE", "SLUS-00002", 'A', true).Build(Format::Mcr),
+                 Format::Mcr, 1);
+  ASSERT_EQ(target.lines[1], "02 -del- GONE");
+  target.selected = 1;
+  const auto identity = BeginEditSlot(target, port);
+  ASSERT_TRUE(identity);
+  ApplyEditSlot(target, *identity, std::nullopt, "EDITED-ID");
+  target.selected = -1;
+  ASSERT_EQ(target.lines[1], "02 -del- GONE");  // as shown: not free
+
+  CardImage want = WithLanded(target, source, 1, {3, 2});
+  source.selected = 0;
+  CopySlot(source, target, false, port);
+  EXPECT_EQ(target.image, want);
+
+  // The deleted save's first block lists as free wherever it lands; its link still goes below it.
+  want = WithLanded(target, source, 3, {4, 5});
+  source.selected = 2;
+  CopySlot(source, target, false, port);
+  EXPECT_EQ(target.image, want);
+  EXPECT_EQ(target.lines[3] + "|" + target.lines[4], "04|05 -del- Linked Slot 4");
+  EXPECT_TRUE(port.MessageTexts().empty());
+}
+
 // A multi-block save copied into a card of the next format (in all pairs but .mcd to .mcr the raw
 // cards start at different offsets), past a save in use whose title is empty (listed like a free
 // slot), then moved back. Every other format carries it deleted.
