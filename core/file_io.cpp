@@ -23,14 +23,22 @@ namespace {
 
 fs::path ToPath(std::string_view path) { return fs::path(std::string(path)); }
 
+detail::WriteStepObserver writeStepObserver = nullptr;
+
+void Step(std::string_view step) {
+  if (writeStepObserver) writeStepObserver(step);
+}
+
 // Forces the written data to the disk before the rename makes it the card file. The standard
 // library has no call for this, so it is the one system call of the writer.
 bool SyncToDisk(std::FILE* file) {
 #if defined(_WIN32)
-  return _commit(_fileno(file)) == 0;
+  const bool synced = _commit(_fileno(file)) == 0;
 #else
-  return fsync(fileno(file)) == 0;
+  const bool synced = fsync(fileno(file)) == 0;
 #endif
+  if (synced) Step("sync");
+  return synced;
 }
 
 std::string SystemReason(int error) { return std::generic_category().message(error); }
@@ -93,6 +101,8 @@ fs::path TemporaryNameFor(const fs::path& target) {
 }
 
 }  // namespace
+
+void detail::ObserveWriteSteps(WriteStepObserver observer) { writeStepObserver = observer; }
 
 bool FileExists(std::string_view path) {
   if (path.empty()) return false;
@@ -217,7 +227,9 @@ WriteResult WriteFileAtomic(std::string_view path, Bytes content) {
   if (!content.empty() && std::fwrite(content.data(), 1, content.size(), file) != content.size()) {
     return fail(errno ? errno : EIO);
   }
+  Step("write");
   if (std::fflush(file) != 0) return fail(errno ? errno : EIO);
+  Step("flush");
   if (!SyncToDisk(file)) return fail(errno ? errno : EIO);
   const int closed = std::fclose(file);
   file = nullptr;
@@ -226,6 +238,7 @@ WriteResult WriteFileAtomic(std::string_view path, Bytes content) {
   if (exists) fs::permissions(temporary, st.permissions(), ec);  // keep the card's own permissions
   fs::rename(temporary, target, ec);
   if (ec) return fail(ec.value());
+  Step("rename");
   result.ok = true;
   return result;
 }

@@ -35,6 +35,14 @@ struct WriteResult {
 // temporary file is left behind. A read-only target or a folder is refused.
 WriteResult WriteFileAtomic(std::string_view path, Bytes content);
 
+namespace detail {
+// Tells `observer` each step of WriteFileAtomic that succeeded ("write", "flush", "sync",
+// "rename"), in order: tests check that the new card is on the disk before the rename makes it
+// the card file. nullptr, the default, observes nothing.
+using WriteStepObserver = void (*)(std::string_view step);
+void ObserveWriteSteps(WriteStepObserver observer);
+}  // namespace detail
+
 }  // namespace selvane
 
 namespace selvane {

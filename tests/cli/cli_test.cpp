@@ -108,6 +108,19 @@ TEST_F(Cli, ListAndInfo) {
             (nlohmann::json{
                 {"path", path}, {"format", ".mem"}, {"fileSize", 131135}, {"dataOffset", 64}, {"wellFormed", false}}));
 
+  // The plain text: a card cut inside its directory, so that slot 15's entry lies past the end.
+  const std::string cut = Put("cut.mem", CardImage(mem.begin(), mem.begin() + 2048));
+  std::string table =
+      "format:      .mem\nfile size:   2048 bytes\ndata offset: 64\n"
+      "save check:  fails (File is in a wrong format.)\n\nslot status next    checksum title\n"
+      "01   0x51   0xFFFF  INVALID  \n02   0x51   0x0002  valid    \n03   0x52   0x0003  valid    \n"
+      "04   0x53   0xFFFF  valid    \n05   0xA0   0x0000  valid    \n06   0xA1   0xFFFF  valid    \n";
+  for (int slot = 7; slot <= 14; ++slot)
+    table += (slot < 10 ? "0" : "") + std::to_string(slot) + "   0xA0   0x0000  valid    \n";
+  table += "15   (entry lies past the end of the file)\n";
+  EXPECT_EQ(Run({"info", cut}), (CliRun{0, table, ""}));
+  EXPECT_NE(Run({"info", path}).out.find("\n02   0x51   0x0002  valid    Three Blocks\n"), std::string::npos);
+
   // A path whose bytes are not UTF-8 (a Latin-1 name): still valid JSON, the byte replaced.
   const std::string latin1 = Put("caf\xE9.mcr", SampleCard());
   const CliRun odd = Run({"info", "--json", latin1});

@@ -5,6 +5,7 @@
 // write leaves every file as it was and no temporary file behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -129,6 +130,24 @@ using Blob = CardImage;
 
 std::string Reason(int error) { return std::generic_category().message(error); }
 
+// Clipped writes into a span that is part of a larger buffer: nothing lands past the span's end,
+// whatever the offset and length (the bytes after it stay as they were).
+TEST(Bytes, WritesClipAtTheEndOfTheSpanNotOfTheBuffer) {
+  const std::tuple<std::size_t, std::size_t, std::size_t> cases[] = {
+      // offset, length, bytes written into a 50-byte span
+      {40, 20, 10}, {50, 5, 0}, {49, 1, 1}, {0, 50, 50}, {70, 3, 0}, {std::size_t(-2), 4, 0}};
+  for (const auto& [offset, length, written] : cases) {
+    CardImage buffer(100, 0xEE);
+    const MutableBytes span = MutableBytes(buffer).first(50);
+    const CardImage source(length, 0x11);
+    EXPECT_EQ(WriteClipped(span, offset, source), written) << offset;
+    EXPECT_EQ(FillClipped(span, offset, length, 0x22), written) << offset;
+    EXPECT_EQ(std::count(buffer.begin() + 50, buffer.end(), 0xEE), 50) << offset;
+    EXPECT_EQ(std::count(buffer.begin(), buffer.begin() + 50, 0x22), static_cast<std::ptrdiff_t>(written)) << offset;
+    EXPECT_EQ(ClipRead(span, offset, length).size(), written) << offset;
+  }
+}
+
 class FileIo : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(fs::create_directory(dir_)); }
@@ -202,7 +221,13 @@ TEST_F(FileIo, AtomicWriterReplacesTheWholeFileOrNothing) {
   EXPECT_EQ(status, 0);
   EXPECT_EQ(Folder(), before);
 #endif
+  // The new content reaches the disk before the rename makes it the card file.
+  static std::vector<std::string> steps;
+  steps.clear();
+  detail::ObserveWriteSteps([](std::string_view step) { steps.emplace_back(step); });
   ASSERT_TRUE(WriteFileAtomic(card, Blob{'M', 'C', 1}).ok);
+  detail::ObserveWriteSteps(nullptr);
+  EXPECT_EQ(steps, (std::vector<std::string>{"write", "flush", "sync", "rename"}));
   before["card.mcr"] = {'M', 'C', 1};
   EXPECT_EQ(Folder(), before);
   EXPECT_EQ(fs::status(card).permissions(), perms);

@@ -2,6 +2,10 @@
 // of seven, and the extension that the chosen entry forces.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <random>
+
+#include "core/file_io.h"
 #include "slots/card_file.h"
 #include "tests/slots/test_port.h"
 
@@ -34,6 +38,37 @@ TEST(SaveDialog, StartsOnTheEntryOfTheNameElseOutputExtWithinItsListAndForcesIts
     EXPECT_EQ(path, "/no such folder/card." + std::string(extensionOf[index])) << name;
     EXPECT_EQ(outputExt, extensionOf[index]);
   }
+}
+
+// The logo a path stands for, and the OutputExt that loading it sets: the last three characters
+// as they stand, except that ".ps" exactly becomes "ps".
+TEST(CardPath, LogoAndOutputExtOfEachExtension) {
+  const std::tuple<std::string, int, std::string> table[] = {
+      {"a.mem", 0, "mem"},
+      {"a.mcd", 1, "mcd"},
+      {"a.gme", 2, "gme"},
+      {"ePSXe/a.MCR", 3, "MCR"},
+      {"emu/EPSXE000.mcr", 3, "mcr"},
+      {"pcsx/a.mcr", 4, "mcr"},
+      {"a.ddf", 5, "ddf"},
+      {"a.psx", 2, "psx"},
+      {"a.ps", 2, "ps"},
+      {"a.PS", 2, ".PS"},
+      {"a.Ddf", 5, "Ddf"},
+  };
+  const auto dir = std::filesystem::temp_directory_path() / ("selvane-ext-" + std::to_string(std::random_device{}()));
+  std::filesystem::create_directories(dir);
+  for (const auto& [name, logo, outputExt] : table) {
+    EXPECT_EQ(LogoIndexForPath(name), logo) << name;
+    Pane pane;
+    pane.path = (dir / std::filesystem::path(name).filename()).string();
+    ASSERT_TRUE(WriteFileAtomic(pane.path, EmptyCard()).ok);
+    std::string loaded;
+    testkit::TestPort port;
+    LoadCard(pane, loaded, port);
+    EXPECT_EQ(loaded, outputExt) << name;
+  }
+  std::filesystem::remove_all(dir);
 }
 
 // The path taken from a dialog's buffer: spaces around the buffer are trimmed and it is cut at its

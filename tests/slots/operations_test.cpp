@@ -214,6 +214,49 @@ TEST(ToggleDeleted, FlipsTheWholeSaveTwiceRestoresItAndRefusesAFreeEntry) {
   EXPECT_EQ(port.MessageTexts(), Texts(2, "Select a slot"));
 }
 
+// A save that ends on the last slot: the toggle's walk forward and the transfer's walk stop there.
+// The frame after slot 15's (in the header block) looks like a link entry and must stay as it is;
+// the copy's source selection stays on line 15, the save's last block.
+TEST(LastSlot, WalksStopAtSlotFifteen) {
+  TestPort port;
+  CardBuilder card = CardBuilder().AddSave(14, 2, "END");
+  card.Raw()[SlotEntryOffset(16)] = 0x52;
+  Pane pane = ListedPane(card.Build(Format::Mcr), Format::Mcr);
+  pane.selected = 13;
+  ToggleDeleted(pane, port);
+  EXPECT_EQ(pane.image[SlotEntryOffset(15)], 0xA3);
+  EXPECT_EQ(pane.image[SlotEntryOffset(16)], 0x52);
+
+  Pane target = ListedPane(CardBuilder().Build(Format::Mcr), Format::Mcr, 1);
+  pane.selected = 14;  // the link on line 15: the copy walks back to line 14 and forward again
+  CopySlot(pane, target, false, port);
+  EXPECT_EQ(pane.selected, 14);
+  EXPECT_EQ(target.lines[0] + "|" + target.lines[1], "01 -del- END|02 -del- Linked Slot 1");
+}
+
+// Delete with nothing selected changes nothing and says nothing; the identity edit of a free entry
+// writes its region and ID like any other and gives it a valid checksum.
+TEST(DeleteAndEdit, NoSelectionAndAFreeEntry) {
+  TestPort port;
+  Pane pane = ListedPane(CardBuilder().AddSave(1, 1, "KEEP").Build(Format::Mcr), Format::Mcr);
+  const CardImage before = pane.image;
+  DeleteSlot(pane, port);
+  EXPECT_EQ(pane.image, before);
+  EXPECT_FALSE(pane.cardModified);
+  pane.selected = 4;
+  const auto identity = BeginEditSlot(pane, port);
+  ASSERT_TRUE(identity);
+  EXPECT_EQ(std::tuple(identity->line, identity->id, identity->region), std::tuple(4, std::string(), std::nullopt));
+  ApplyEditSlot(pane, *identity, 2, "FREE");
+  CardImage want = before;
+  const std::size_t entry = SlotEntryOffset(5);
+  want[entry + 11] = 'I';
+  std::copy_n("FREE", 4, want.begin() + static_cast<std::ptrdiff_t>(entry) + 12);
+  want[entry + 127] = FrameChecksum(Bytes(want).subspan(entry, 128));
+  EXPECT_EQ(pane.image, want);
+  EXPECT_TRUE(pane.cardModified && port.MessageTexts().empty());
+}
+
 TEST(CompareSlots, SaveBlocksAcrossFormatsAndMissingSelections) {
   // The same 3-block save in other slots, containers, game IDs and deleted marks.
   Pane left = ListedPane(CardBuilder().AddSave(2, 3, "SAME").Build(Format::Gme), Format::Gme);
