@@ -23,7 +23,6 @@ bool LoadPane(Pane& pane, const std::string& path, CliPort& port) {
   pane.path = path;
   std::string outputExt;
   std::string reason;
-  const int before = port.MessageCount();
   switch (LoadCard(pane, outputExt, port, &reason)) {
     case LoadOutcome::NoSuchFile: {
       // Say why: missing, empty, or no regular file at all (a folder, pipe or device, which the
@@ -35,10 +34,12 @@ bool LoadPane(Pane& pane, const std::string& path, CliPort& port) {
     case LoadOutcome::Unreadable:
       port.Print("cannot be read: " + reason);
       return false;
+    case LoadOutcome::Unlisted:  // "Memory card format not supported" was printed
+      return false;
     case LoadOutcome::Loaded:
       break;
   }
-  return port.MessageCount() == before;  // "Memory card format not supported" was printed otherwise
+  return true;
 }
 
 bool SavePane(Pane& pane, CliPort& port) {

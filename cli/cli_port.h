@@ -17,14 +17,8 @@ class CliPort : public UserPort {
   void SetSubject(std::string path) { subject_ = std::move(path); }
   // How the replace question (and any other Yes/No question) is answered.
   void SetAnswer(Answer answer) { answer_ = answer; }
-  int MessageCount() const { return messages_; }
-  const std::string& LastMessage() const { return last_; }
 
-  void ShowMessage(std::string_view text, MessageIcon) override {
-    ++messages_;
-    last_ = std::string(text);
-    Print(text);
-  }
+  void ShowMessage(std::string_view text, MessageIcon) override { Print(text); }
   Answer Ask(std::string_view, Buttons, Answer) override { return answer_; }
   std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest&) override { return std::nullopt; }
   std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest&) override { return std::nullopt; }
@@ -38,8 +32,6 @@ class CliPort : public UserPort {
   std::ostream& err_;
   std::string subject_;
   Answer answer_ = Answer::No;
-  int messages_ = 0;
-  std::string last_;
 };
 
 }  // namespace selvane::cli

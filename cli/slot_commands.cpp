@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "core/ascii.h"
 #include "core/layout.h"
@@ -30,19 +31,24 @@ bool CanSaveBack(const Pane& pane, CliPort& port) {
   return false;
 }
 
-// Exit status 1 always comes with a message. An operation that was not refused but had no byte to
-// change (its slot lies past the end of a short card file) leaves the card unmodified without one,
-// so it is said here. A loaded pane has shown no message yet, so any message is a refusal's.
+// Exit status 1 always comes with a message. A refusal's was shown by the operation; an operation
+// that was not refused but had no byte to change (its slot lies past the end of a short card file)
+// shows none, so it is said here.
 int NothingChanged(CliPort& port, std::string_view what) {
-  if (port.MessageCount() == 0) port.Print(std::string("nothing was changed: ") + std::string(what));
+  port.Print(std::string("nothing was changed: ") + std::string(what));
   return kExitFailed;
 }
 
-// The end of a one-card command: an unchanged card means the operation was refused (its message
-// was printed) or found nothing to change; a changed one is written back.
-int SaveIfModified(Pane& pane, CliPort& port) {
-  if (!pane.cardModified) return NothingChanged(port, "the card file ends before that slot");
-  return SavePane(pane, port) ? kExitOk : kExitFailed;
+// The end of a one-card command, from what the operation did: a changed card is written back.
+int FinishOneCard(Outcome outcome, Pane& pane, CliPort& port) {
+  switch (outcome) {
+    case Outcome::Done:
+      return SavePane(pane, port) ? kExitOk : kExitFailed;
+    case Outcome::NothingChanged:
+      return NothingChanged(port, "the card file ends before that slot");
+    default:
+      return kExitFailed;
+  }
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -58,24 +64,24 @@ std::optional<int> RegionIndex(const std::string& name) {
   return std::nullopt;
 }
 
-// The comparison's answer is the command's result: it goes to standard output. Other messages
-// go to standard error as usual.
+// The comparison shows its answer as a message; for the command it is the result and goes to
+// standard output, printed from the comparison's outcome. The port holds back what the
+// comparison shows until its outcome says whether that was the answer or a refusal.
 class ComparePort : public CliPort {
  public:
-  ComparePort(std::ostream& out, std::ostream& err) : CliPort(err), out_(out) {}
-  void ShowMessage(std::string_view text, MessageIcon icon) override {
-    if (text == text::kIdentical || text == text::kDifferent) {
-      answer_ = std::string(text);
-      out_ << text << "\n";
-      return;
+  using CliPort::CliPort;
+  void ShowMessage(std::string_view text, MessageIcon) override { shown_.emplace_back(text); }
+  void Finish(Comparison answer, std::ostream& out) {
+    if (answer == Comparison::Identical) out << text::kIdentical << "\n";
+    if (answer == Comparison::Different) out << text::kDifferent << "\n";
+    if (answer == Comparison::Refused) {
+      for (const std::string& text : shown_) Print(text);
     }
-    CliPort::ShowMessage(text, icon);
+    shown_.clear();
   }
-  const std::string& Answer() const { return answer_; }
 
  private:
-  std::ostream& out_;
-  std::string answer_;
+  std::vector<std::string> shown_;
 };
 
 }  // namespace
@@ -109,30 +115,24 @@ int RunCopy(const std::string& source, int slot, const std::string& target, cons
   if (options.to) to.selected = *options.to - 1;
   port.SetSubject(target);
   port.SetAnswer(options.replace ? Answer::Yes : Answer::No);
-  CopySlot(from, to, options.move, port);
+  const Outcome outcome = CopySlot(from, to, options.move, port);
   // Any later question (a card file changed on disk meanwhile) is declined.
   port.SetAnswer(Answer::No);
-  if (!to.cardModified) return NothingChanged(port, source + " ends before that slot");
+  if (outcome == Outcome::NothingChanged) return NothingChanged(port, source + " ends before that slot");
+  if (outcome != Outcome::Done) return kExitFailed;
   // DST first: should SRC then fail to be written, the save exists twice rather than not at all.
   if (!SavePane(to, port)) return kExitFailed;
   if (options.move && !SavePane(from, port)) return kExitFailed;
   return kExitOk;
 }
 
-namespace {
-
-// Loads CARD, selects the line of `slot` (none for 0), runs one operation of the window on it and
-// writes the card back when the operation changed it.
-int RunOnCard(const std::string& card, int slot, Streams io, void (*operation)(Pane&, UserPort&)) {
+int RunOnCard(const std::string& card, int slot, Streams io, const CardOperation& operation) {
   CliPort port(io.err);
   Pane pane;
   if (!LoadPane(pane, card, port)) return kExitFailed;
   pane.selected = slot - 1;
-  operation(pane, port);
-  return SaveIfModified(pane, port);
+  return FinishOneCard(operation(pane, port), pane, port);
 }
-
-}  // namespace
 
 int RunDelete(const std::string& card, int slot, Streams io) {
   if (!IsSlot(slot)) return BadSlot(io);
@@ -175,13 +175,12 @@ int RunEdit(const std::string& card, int slot, const EditOptions& options, Strea
     port.Print("the game ID is empty; nothing was changed");
     return kExitFailed;
   }
-  ApplyEditSlot(pane, *identity, region, id);
-  return SaveIfModified(pane, port);
+  return FinishOneCard(ApplyEditSlot(pane, *identity, region, id), pane, port);
 }
 
 int RunCompare(const std::string& card1, int slot1, const std::string& card2, int slot2, Streams io) {
   if (!IsSlot(slot1) || !IsSlot(slot2)) return BadSlot(io);
-  ComparePort port(io.out, io.err);
+  ComparePort port(io.err);
   Pane first;
   first.index = 0;
   Pane second;
@@ -189,9 +188,10 @@ int RunCompare(const std::string& card1, int slot1, const std::string& card2, in
   if (!LoadPane(first, card1, port) || !LoadPane(second, card2, port)) return kExitUsage;
   first.selected = slot1 - 1;
   second.selected = slot2 - 1;
-  CompareSlots(first, second, port);
-  if (port.Answer() == text::kIdentical) return kExitOk;
-  if (port.Answer() == text::kDifferent) return kExitFailed;
+  const Comparison answer = CompareSlots(first, second, port).answer;
+  port.Finish(answer, io.out);
+  if (answer == Comparison::Identical) return kExitOk;
+  if (answer == Comparison::Different) return kExitFailed;
   return kExitUsage;
 }
 

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "cli/commands.h"
+#include "slots/outcome.h"
 
 namespace selvane::cli {
 
@@ -20,6 +22,13 @@ struct CopyOptions {
   bool replace = false;   // answer Yes to the replace question (--replace)
   bool move = false;      // a move: SRC's blocks are freed, DST is written first
 };
+
+// The one-card commands' routine: loads CARD, selects the line of `slot` (none for 0), runs
+// `operation` on it and writes the card back when the operation says it changed it. The exit
+// status comes from the operation's outcome alone: 0 written, 1 refused, failed or nothing to change
+// (with a message naming CARD).
+using CardOperation = std::function<Outcome(Pane&, UserPort&)>;
+int RunOnCard(const std::string& card, int slot, Streams io, const CardOperation& operation);
 
 // copy / move SRC SLOT DST: the window's transfer with SLOT selected in SRC's list. Writes DST, and
 // for a move then SRC; nothing is written when the transfer is refused or a card could not be

@@ -130,8 +130,9 @@ LoadOutcome LoadCard(Pane& pane, std::string& outputExt, UserPort& port, std::st
     *reason = read.reason;
   }
   pane.cardModified = false;
-  RefreshSlots(pane, port);
-  return read.ok ? LoadOutcome::Loaded : LoadOutcome::Unreadable;
+  const bool listed = RefreshSlots(pane, port);
+  if (!read.ok) return LoadOutcome::Unreadable;
+  return listed ? LoadOutcome::Loaded : LoadOutcome::Unlisted;
 }
 
 std::string SaveFailedMessage(std::string_view path, std::string_view reason) {

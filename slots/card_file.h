@@ -51,6 +51,7 @@ enum class LoadOutcome {
   Loaded,      // the file was read and listed
   Unreadable,  // the file exists but could not be read: the image is empty, the list rebuilt
   NoSuchFile,  // the path names no file of at least one byte; the caller offers the open dialog
+  Unlisted,    // read, but its path names no supported format: "Memory card format not supported"
 };
 
 // LoadCard: reads the file named by the pane's path into its image, clears CardModified, sets

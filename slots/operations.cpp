@@ -9,11 +9,16 @@
 namespace selvane {
 namespace {
 
+using detail::LineOfSlot;
 using detail::ListedLines;
 using detail::SelectedLine;
+using detail::SlotOfLine;
 using detail::WholeEntryStatus;
 
-void ShowFormatNotSupported(UserPort& port) { port.ShowMessage(text::kFormatNotSupported, MessageIcon::Information); }
+Outcome FormatNotSupported(UserPort& port) {
+  port.ShowMessage(text::kFormatNotSupported, MessageIcon::Information);
+  return Outcome::FormatNotSupported;
+}
 
 // The low four bits give an entry's place in its save: 2 and 3 are link entries.
 bool HasLinkPlace(std::uint8_t statusByte) {
@@ -33,52 +38,52 @@ constexpr std::array<char, 3> kRegionLetters = {'A', 'E', 'I'};  // USA/NTSC, EU
 
 }  // namespace
 
-void DeleteSlot(Pane& pane, UserPort& port) {
+Outcome DeleteSlot(Pane& pane, UserPort& port) {
   const auto offset = PaneDataOffset(pane);
-  if (!offset) {
-    ShowFormatNotSupported(port);
-    return;
-  }
+  if (!offset) return FormatNotSupported(port);
   const int line = SelectedLine(pane);
-  if (line < 0) return;
+  if (line < 0) return Outcome::NoSelection;
   // A card that holds no bytes there (no card at all, or a short image) is not changed.
-  if (detail::FreeSlot(pane.image, *offset, line + 1) > 0) pane.cardModified = true;
+  const bool changed = detail::FreeSlot(pane.image, *offset, SlotOfLine(line)) > 0;
+  if (changed) pane.cardModified = true;
   RefreshSlots(pane, port);
+  return changed ? Outcome::Done : Outcome::NothingChanged;
 }
 
-void ClearAllSlots(Pane& pane, UserPort& port) {
+Outcome ClearAllSlots(Pane& pane, UserPort& port) {
   // Each line is selected and deleted in turn. The list is rebuilt once at the end rather than
   // after each line: nothing reads it in between, so the result is the same.
   const int lines = static_cast<int>(pane.lines.size());
   const auto offset = PaneDataOffset(pane);
+  bool changed = false;
   for (int line = 0; line < lines; ++line) {
     pane.selected = line;
     if (!offset) {
-      ShowFormatNotSupported(port);  // as each line's Delete would
+      FormatNotSupported(port);  // as each line's Delete would
       continue;
     }
-    if (line < kSlotCount && detail::FreeSlot(pane.image, *offset, line + 1) > 0) pane.cardModified = true;
+    if (line < kSlotCount && detail::FreeSlot(pane.image, *offset, SlotOfLine(line)) > 0) changed = true;
   }
+  if (changed) pane.cardModified = true;
   RefreshSlots(pane, port);
+  if (!offset) return Outcome::FormatNotSupported;
+  return changed ? Outcome::Done : Outcome::NothingChanged;
 }
 
-void ToggleDeleted(Pane& pane, UserPort& port) {
+Outcome ToggleDeleted(Pane& pane, UserPort& port) {
   const auto offset = PaneDataOffset(pane);
-  if (!offset) {
-    ShowFormatNotSupported(port);
-    return;
-  }
+  if (!offset) return FormatNotSupported(port);
   const int line = SelectedLine(pane);
   if (line < 0) {
     port.ShowMessage(text::kSelectSlot, MessageIcon::Information);
-    return;
+    return Outcome::NoSelection;
   }
   // Walk back over link entries to the save's first entry; only a save's status is ever flipped.
-  int slot = line + 1;
+  int slot = SlotOfLine(line);
   while (slot >= 2 && HasLinkPlace(WholeEntryStatus(pane.image, *offset, slot))) --slot;
   if (!IsSaveStatus(WholeEntryStatus(pane.image, *offset, slot))) {
     port.ShowMessage(text::kSelectSlot, MessageIcon::Information);
-    return;
+    return Outcome::NotASave;
   }
   FlipEntry(pane.image, *offset, slot);
   while (slot < kSlotCount && HasLinkPlace(WholeEntryStatus(pane.image, *offset, slot + 1))) {
@@ -87,45 +92,42 @@ void ToggleDeleted(Pane& pane, UserPort& port) {
   }
   pane.cardModified = true;
   RefreshSlots(pane, port);
+  return Outcome::Done;
 }
 
-int CompareSlots(const Pane& pane0, const Pane& pane1, UserPort& port) {
+CompareResult CompareSlots(const Pane& pane0, const Pane& pane1, UserPort& port) {
   const auto offset0 = PaneDataOffset(pane0);
-  if (!offset0) {
-    ShowFormatNotSupported(port);
-    return -1;
-  }
-  const auto offset1 = PaneDataOffset(pane1);
-  if (!offset1) {
-    ShowFormatNotSupported(port);
-    return -1;
+  const auto offset1 = offset0 ? PaneDataOffset(pane1) : std::nullopt;
+  if (!offset0 || !offset1) {
+    FormatNotSupported(port);
+    return {};
   }
   const int line0 = SelectedLine(pane0);
   if (line0 < 0) {
     port.ShowMessage(text::kSelectSlotInCard1, MessageIcon::Information);
-    return 0;
+    return {Comparison::Refused, 0};
   }
   const int line1 = SelectedLine(pane1);
   if (line1 < 0) {
     port.ShowMessage(text::kSelectSlotInCard2, MessageIcon::Information);
-    return 1;
+    return {Comparison::Refused, 1};
   }
   // Only the save blocks are compared; a block cut short by the end of its image is unequal to a
   // whole one.
-  const Bytes a = ClipRead(pane0.image, *offset0 + SaveBlockOffset(line0 + 1), kBlockSize);
-  const Bytes b = ClipRead(pane1.image, *offset1 + SaveBlockOffset(line1 + 1), kBlockSize);
+  const Bytes a = ClipRead(pane0.image, *offset0 + SaveBlockOffset(SlotOfLine(line0)), kBlockSize);
+  const Bytes b = ClipRead(pane1.image, *offset1 + SaveBlockOffset(SlotOfLine(line1)), kBlockSize);
   if (std::equal(a.begin(), a.end(), b.begin(), b.end())) {
     port.ShowMessage(text::kIdentical, MessageIcon::Information);
-  } else {
-    port.ShowMessage(text::kDifferent, MessageIcon::Exclamation);
+    return {Comparison::Identical, -1};
   }
-  return -1;
+  port.ShowMessage(text::kDifferent, MessageIcon::Exclamation);
+  return {Comparison::Different, -1};
 }
 
 std::optional<SlotIdentity> BeginEditSlot(Pane& pane, UserPort& port) {
   const auto offset = PaneDataOffset(pane);
   if (!offset) {
-    ShowFormatNotSupported(port);
+    FormatNotSupported(port);
     return std::nullopt;
   }
   int line = SelectedLine(pane);
@@ -133,11 +135,11 @@ std::optional<SlotIdentity> BeginEditSlot(Pane& pane, UserPort& port) {
     port.ShowMessage(text::kSelectSlot, MessageIcon::Information);
     return std::nullopt;
   }
-  while (line >= 1 && IsLinkStatus(detail::StatusByte(pane.image, *offset, line + 1))) pane.selected = --line;
+  while (line >= 1 && IsLinkStatus(detail::StatusByte(pane.image, *offset, SlotOfLine(line)))) pane.selected = --line;
 
   SlotIdentity identity;
   identity.line = line;
-  const Bytes entry = ClipRead(pane.image, *offset + SlotEntryOffset(line + 1), kFrameSize);
+  const Bytes entry = ClipRead(pane.image, *offset + SlotEntryOffset(SlotOfLine(line)), kFrameSize);
   if (HasByte(entry, kEntryRegion)) {
     const auto letter = std::find(kRegionLetters.begin(), kRegionLetters.end(), static_cast<char>(entry[kEntryRegion]));
     if (letter != kRegionLetters.end()) identity.region = static_cast<int>(letter - kRegionLetters.begin());
@@ -147,20 +149,21 @@ std::optional<SlotIdentity> BeginEditSlot(Pane& pane, UserPort& port) {
     if (b == 0) break;
     identity.id += static_cast<char>(b);
   }
-  identity.caption = "Slot " + std::to_string(line + 1) + " - " + pane.lines[static_cast<std::size_t>(line)];
+  identity.caption = "Slot " + std::to_string(SlotOfLine(line)) + " - " + pane.lines[static_cast<std::size_t>(line)];
   return identity;
 }
 
-void ApplyEditSlot(Pane& pane, const SlotIdentity& identity, std::optional<int> region, std::string_view id) {
-  if (id.empty()) return;
+Outcome ApplyEditSlot(Pane& pane, const SlotIdentity& identity, std::optional<int> region, std::string_view id) {
+  if (id.empty()) return Outcome::NothingChanged;
   const auto offset = PaneDataOffset(pane);
+  if (!offset) return Outcome::FormatNotSupported;
   // The header frame (line -1) is never written.
-  if (!offset || identity.line < 0 || identity.line >= kSlotCount) return;
+  if (identity.line < 0 || identity.line >= kSlotCount) return Outcome::NoSelection;
 
-  const std::size_t at = *offset + SlotEntryOffset(identity.line + 1);
+  const std::size_t at = *offset + SlotEntryOffset(SlotOfLine(identity.line));
   std::array<std::uint8_t, kFrameSize> entry{};
   const Bytes present = ClipRead(pane.image, at, kFrameSize);
-  if (present.empty()) return;
+  if (present.empty()) return Outcome::NothingChanged;
   std::copy(present.begin(), present.end(), entry.begin());
 
   if (region && *region >= 0 && *region < static_cast<int>(kRegionLetters.size())) {
@@ -173,6 +176,7 @@ void ApplyEditSlot(Pane& pane, const SlotIdentity& identity, std::optional<int> 
 
   WriteClipped(pane.image, at, Bytes(entry).first(present.size()));
   pane.cardModified = true;
+  return Outcome::Done;
 }
 
 char GameIdKey(char typed) { return typed >= 'a' && typed <= 'z' ? static_cast<char>(typed - 'a' + 'A') : typed; }

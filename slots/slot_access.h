@@ -11,6 +11,13 @@
 
 namespace selvane::detail {
 
+// List line L (0 to 14) shows slot L + 1 (1 to 15), whose entry and block the layout places; the
+// two numberings meet only through these.
+constexpr int SlotOfLine(int line) { return line + 1; }
+constexpr int LineOfSlot(int slot) { return slot - 1; }
+// A directory frame's NextSlot field names the slot of the save's next block by its number less one.
+constexpr std::uint16_t NextSlotValue(int slot) { return static_cast<std::uint16_t>(slot - 1); }
+
 // The number of list lines an operation may address: the list's lines, at most the 15 slots.
 inline int ListedLines(const Pane& pane) {
   return static_cast<int>(std::min(pane.lines.size(), static_cast<std::size_t>(kSlotCount)));

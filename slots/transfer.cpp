@@ -12,7 +12,9 @@ namespace selvane {
 namespace {
 
 using detail::ListedLines;
+using detail::NextSlotValue;
 using detail::SelectedLine;
+using detail::SlotOfLine;
 using detail::StatusByte;
 
 inline constexpr std::uint16_t kEndOfChain = 0xFFFF;
@@ -28,8 +30,8 @@ bool HoldsWholeSlot(Bytes image, std::size_t dataOffset, int slot) {
 // a save in use (an in-use save whose title decodes to nothing also shows the bare number, and it
 // must not be overwritten silently) and the image holds the slot whole.
 bool IsFreeLine(std::string_view text, Bytes image, std::size_t dataOffset, int line) {
-  return IsBareLine(text) && !IsInUseStatus(StatusByte(image, dataOffset, line + 1)) &&
-         HoldsWholeSlot(image, dataOffset, line + 1);
+  return IsBareLine(text) && !IsInUseStatus(StatusByte(image, dataOffset, SlotOfLine(line))) &&
+         HoldsWholeSlot(image, dataOffset, SlotOfLine(line));
 }
 
 // The target lines the save's blocks go to, in block order.
@@ -82,7 +84,7 @@ Landing PlanLanding(const Pane& source, std::size_t sourceOffset, int first, int
     if (line < 0) return landing;
     landing.lines[static_cast<std::size_t>(landing.count++)] = line;
     // NextSlot and the checksum play no part in a list line, so the frame lands as it stands here.
-    LandBlock(source.image, sourceOffset, first + i + 1, scratch, targetOffset, line + 1, std::nullopt);
+    LandBlock(source.image, sourceOffset, SlotOfLine(first + i), scratch, targetOffset, SlotOfLine(line), std::nullopt);
     rebuilt = BuildSlotLinesAt(scratch, targetOffset);
   }
   return landing;
@@ -90,35 +92,36 @@ Landing PlanLanding(const Pane& source, std::size_t sourceOffset, int first, int
 
 }  // namespace
 
-void CopySlot(Pane& source, Pane& target, bool move, UserPort& port) {
+Outcome CopySlot(Pane& source, Pane& target, bool move, UserPort& port) {
   const auto sourceOffset = PaneDataOffset(source);
   const auto targetOffset = PaneDataOffset(target);
   if (!sourceOffset || !targetOffset) {
     port.ShowMessage(text::kFormatNotSupported, MessageIcon::Information);
-    return;
+    return Outcome::FormatNotSupported;
   }
 
   // Walk back from the selected line to the save's first block; the selection follows.
   int first = SelectedLine(source);
-  while (first >= 1 && IsLinkStatus(StatusByte(source.image, *sourceOffset, first + 1))) {
+  while (first >= 1 && IsLinkStatus(StatusByte(source.image, *sourceOffset, SlotOfLine(first)))) {
     source.selected = --first;
   }
   if (first < 0) {
     port.ShowMessage(text::kSelectSlotToCopy, MessageIcon::Information);
-    return;
+    return Outcome::NoSelection;
   }
 
   // The save: its first block and the lines right below it that hold continuation statuses.
   const int lineCount = ListedLines(source);
   int blocks = 1;
-  while (first + blocks < lineCount && IsLinkStatus(StatusByte(source.image, *sourceOffset, first + blocks + 1))) {
+  while (first + blocks < lineCount &&
+         IsLinkStatus(StatusByte(source.image, *sourceOffset, SlotOfLine(first + blocks)))) {
     ++blocks;
   }
 
   int chosen = -1;
   if (const int selected = SelectedLine(target); selected >= 0) {
     const std::string& shown = target.lines[static_cast<std::size_t>(selected)];
-    if (!HoldsWholeSlot(target.image, *targetOffset, selected + 1)) {
+    if (!HoldsWholeSlot(target.image, *targetOffset, SlotOfLine(selected))) {
       // A line past the end of a short image cannot take the block: the free lines are used.
     } else if (IsFreeLine(shown, target.image, *targetOffset, selected)) {
       chosen = selected;
@@ -132,16 +135,17 @@ void CopySlot(Pane& source, Pane& target, bool move, UserPort& port) {
   const Landing landing = PlanLanding(source, *sourceOffset, first, blocks, target, *targetOffset, chosen);
   if (landing.count < blocks) {
     port.ShowMessage(text::kCardFull, MessageIcon::Information);
-    return;
+    return Outcome::CardFull;
   }
 
+  bool written = false;
   for (int i = 0; i < blocks; ++i) {
     const auto at = static_cast<std::size_t>(i);
-    // NextSlot names the slot of the next block as it landed, less one; the last block ends the chain.
-    const std::uint16_t next = i + 1 < blocks ? static_cast<std::uint16_t>(landing.lines[at + 1]) : kEndOfChain;
-    if (LandBlock(source.image, *sourceOffset, first + i + 1, target.image, *targetOffset, landing.lines[at] + 1,
-                  next) > 0) {
-      target.cardModified = true;
+    // NextSlot leads to the next block where it landed; the last block ends the chain.
+    const std::uint16_t next = i + 1 < blocks ? NextSlotValue(SlotOfLine(landing.lines[at + 1])) : kEndOfChain;
+    if (LandBlock(source.image, *sourceOffset, SlotOfLine(first + i), target.image, *targetOffset,
+                  SlotOfLine(landing.lines[at]), next) > 0) {
+      target.cardModified = written = true;
     }
     // The source selection moves on to the line below, which ends the save unless it is a link.
     if (first + i < lineCount - 1) source.selected = first + i + 1;
@@ -153,10 +157,12 @@ void CopySlot(Pane& source, Pane& target, bool move, UserPort& port) {
   if (move) {
     // Only now that every block is on the target are the source's blocks freed.
     for (int i = 0; i < blocks; ++i) {
-      if (detail::FreeSlot(source.image, *sourceOffset, first + i + 1) > 0) source.cardModified = true;
+      if (detail::FreeSlot(source.image, *sourceOffset, SlotOfLine(first + i)) > 0) source.cardModified = true;
     }
     RefreshSlots(source, port);
   }
+  // Nothing written: the save's lines lie past the end of a short source image.
+  return written ? Outcome::Done : Outcome::NothingChanged;
 }
 
 }  // namespace selvane

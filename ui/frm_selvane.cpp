@@ -387,7 +387,7 @@ void frmSelvane::lstSlot_MouseDown(int index, const QPoint& globalPos) {
 }
 
 void frmSelvane::btnCompare_Click() {
-  const int needsSelection = CompareSlots(model(0), model(1), *port_);
+  const int needsSelection = CompareSlots(model(0), model(1), *port_).focusPane;
   if (needsSelection == 0 || needsSelection == 1) view(needsSelection).lstSlot->setFocus(Qt::OtherFocusReason);
 }
 

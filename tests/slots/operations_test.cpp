@@ -62,7 +62,7 @@ TEST(CopySlot, RefusalsChangeNeitherCard) {
     TestPort port;
     if (sourceLine >= 0 && targetLine >= 0) port.Answering({Answer::No});
     source.selected = sourceLine, target.selected = targetLine;
-    CopySlot(source, target, true, port);
+    EXPECT_EQ(CopySlot(source, target, true, port), sourceLine < 0 ? Outcome::NoSelection : Outcome::CardFull);
     EXPECT_EQ(port.MessageTexts(), Texts{message});
     EXPECT_EQ(source.image, sourceBefore.image);
     EXPECT_EQ(target.image, targetBefore.image);
@@ -82,7 +82,7 @@ TEST(CopySlot, ShortTargetTakesOnlyWholeLinesAndRefusesASaveThatDoesNotFit) {
     Pane source = ListedPane(CardBuilder().AddSave(13, 2, "PAIR").Build(Format::Mcr), Format::Mcr);
     Pane target = ListedPane(shortImage, Format::Gme, 1);
     source.selected = 12;
-    CopySlot(source, target, move, port);
+    EXPECT_EQ(CopySlot(source, target, move, port), Outcome::CardFull);
     EXPECT_EQ(port.MessageTexts(), Texts{"The memory card is full."});
     EXPECT_EQ(source.image, CardBuilder().AddSave(13, 2, "PAIR").Build(Format::Mcr));
     EXPECT_EQ(target.image, shortImage);
@@ -261,17 +261,21 @@ TEST(CompareSlots, SaveBlocksAcrossFormatsAndMissingSelections) {
   // The same 3-block save in other slots, containers, game IDs and deleted marks.
   Pane left = ListedPane(CardBuilder().AddSave(2, 3, "SAME").Build(Format::Gme), Format::Gme);
   Pane right = ListedPane(CardBuilder().AddSave(9, 3, "SAME", "SLES-00002", 'E', true).Build(Format::Psx), Format::Psx);
-  const auto compare = [&](int line0, int line1, int focus) {
+  const auto compare = [&](int line0, int line1, Comparison answer, int focus) {
     TestPort port;
     left.selected = line0, right.selected = line1;
-    EXPECT_EQ(CompareSlots(left, right, port), focus);  // the pane whose list gets the focus
-    return port.MessageTexts();
+    const CompareResult result = CompareSlots(left, right, port);
+    EXPECT_EQ(std::pair(result.answer, result.focusPane), std::pair(answer, focus));  // the list that gets the focus
+    return port.messages();
   };
-  EXPECT_EQ(compare(-1, -1, 0), Texts{"Select a slot in Memory Card 1"});
-  EXPECT_EQ(compare(1, -1, 1), Texts{"Select a slot in Memory Card 2"});
-  EXPECT_EQ(compare(1, 8, -1), Texts{"Slots are IDENTICAL!"});
+  const auto is = [](const std::vector<TestPort::Message>& shown, std::string_view text, MessageIcon icon) {
+    return shown.size() == 1 && shown[0].text == text && shown[0].icon == icon;
+  };
+  EXPECT_TRUE(is(compare(-1, -1, Comparison::Refused, 0), "Select a slot in Memory Card 1", MessageIcon::Information));
+  EXPECT_TRUE(is(compare(1, -1, Comparison::Refused, 1), "Select a slot in Memory Card 2", MessageIcon::Information));
+  EXPECT_TRUE(is(compare(1, 8, Comparison::Identical, -1), "Slots are IDENTICAL!", MessageIcon::Information));
   right.image[BlockAt(Format::Psx, 9) + 4321] ^= 0x80;
-  EXPECT_EQ(compare(1, 8, -1), Texts{"Slots are the DIFFERENT!!"});
+  EXPECT_TRUE(is(compare(1, 8, Comparison::Different, -1), "Slots are the DIFFERENT!!", MessageIcon::Exclamation));
 }
 
 TEST(EditSlot, WalksBackAndWritesOnlyTheFirstEntry) {

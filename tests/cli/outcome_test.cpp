@@ -1,0 +1,51 @@
+// selvane-cli's one-card routine takes its exit status from what the operation did, never from
+// the messages it showed: a message added to an operation changes no exit code.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <sstream>
+
+#include "cli/slot_commands.h"
+#include "core/file_io.h"
+#include "examples/card_builder.h"
+#include "slots/operations.h"
+
+namespace selvane::cli {
+namespace {
+namespace fs = std::filesystem;
+
+TEST(RunOnCard, ExitStatusComesFromTheOutcomeNotFromMessages) {
+  const fs::path dir = fs::temp_directory_path() / ("selvane-outcome-" + std::to_string(std::random_device{}()));
+  fs::create_directories(dir);
+  const std::string card = (dir / "card.mcr").string();
+  const CardImage before = demo::CardBuilder().AddSave(1, 1, "NOTE").Build();
+  // Each operation deletes line 1 (or not) and may show a note of its own on the way.
+  const auto deleteWithNote = [](Pane& pane, UserPort& port) {
+    port.ShowMessage("a note on the side", MessageIcon::Information);
+    return DeleteSlot(pane, port);
+  };
+  const auto refusedSilently = [](Pane&, UserPort&) { return Outcome::NotASave; };
+  const auto nothingWithNote = [](Pane&, UserPort& port) {
+    port.ShowMessage("a note on the side", MessageIcon::Information);
+    return Outcome::NothingChanged;
+  };
+  const std::tuple<CardOperation, int, CardImage, std::string> table[] = {
+      {DeleteSlot, 0, demo::CardBuilder().Build(), ""},
+      {deleteWithNote, 0, demo::CardBuilder().Build(), card + ": a note on the side\n"},
+      {refusedSilently, 1, before, ""},
+      {nothingWithNote, 1, before,
+       card + ": a note on the side\n" + card + ": nothing was changed: the card file ends before that slot\n"},
+  };
+  for (const auto& [operation, status, after, err] : table) {
+    ASSERT_TRUE(WriteFileAtomic(card, before).ok);
+    std::ostringstream out, errors;
+    EXPECT_EQ(RunOnCard(card, 1, Streams{out, errors}, operation), status) << err;
+    EXPECT_EQ(errors.str(), err);
+    EXPECT_EQ(ReadCardFile(card).bytes, after) << err;
+  }
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace selvane::cli
