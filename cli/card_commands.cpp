@@ -69,7 +69,9 @@ int RunInfo(const std::string& card, bool json, Streams io) {
   doc["format"] = pane.cardFormat;
   doc["fileSize"] = pane.image.size();
   doc["dataOffset"] = offset;
-  doc["wellFormed"] = IsWellFormed(image, format);
+  const SaveCheck check = CheckForSave(image, format);
+  doc["wellFormed"] = check.ok;
+  doc["saveCheckProblem"] = check.ok ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(check.problem);
   nlohmann::ordered_json slots = nlohmann::ordered_json::array();
   for (int slot = 1; slot <= kSlotCount; ++slot) {
     const Bytes entry = ClipRead(image, offset + SlotEntryOffset(slot), kFrameSize);
@@ -98,7 +100,8 @@ int RunInfo(const std::string& card, bool json, Streams io) {
   io.out << "format:      " << pane.cardFormat << "\n"
          << "file size:   " << pane.image.size() << " bytes\n"
          << "data offset: " << offset << "\n"
-         << "save check:  " << (doc["wellFormed"].get<bool>() ? "passes" : "fails (File is in a wrong format.)")
+         << "save check:  "
+         << (check.ok ? "passes" : "fails (File is in a wrong format.)\n             " + check.problem)
          << "\n\nslot status next    checksum title\n";
   for (const auto& s : doc["slots"]) {
     char slotText[4];

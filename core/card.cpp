@@ -54,60 +54,52 @@ bool StartsWith(Bytes image, std::string_view prefix) {
                     [](char c, std::uint8_t b) { return static_cast<std::uint8_t>(c) == b; });
 }
 
-Bytes HeaderOf(Family family) {
-  switch (family) {
-    case Family::Vgs:
-      return kVgsHeader;
-    case Family::DexDrive:
-      return kDexDriveHeader;
-    case Family::Psm:
-      return kPsmHeader;
-    case Family::Raw:
-      break;
-  }
-  return {};
+// The families: the header the writer puts in front of the raw card, and what the save check
+// wants of an image. A fixed header is followed by exactly one raw card; a DexDrive image's raw
+// card is wherever its "MC",0,0,0,0 is, so the check asks for that pattern only.
+struct FamilyFacts {
+  Family family;
+  Bytes header;
+  std::string_view name;   // for the save check's reason
+  std::string_view magic;  // what a well-formed image starts with, when its whole header is not asked for
+  bool wholeHeader;        // the image starts with the whole header template
+  bool searched;           // the raw card starts at the first "MC",0,0,0,0
+};
+
+constexpr FamilyFacts kFamilies[] = {
+    {Family::Vgs, kVgsHeader, "Virtual Game Station", "", true, false},
+    {Family::Raw, {}, "raw card", "MC", false, false},
+    {Family::DexDrive, kDexDriveHeader, "DexDrive", "", false, true},
+    {Family::Psm, kPsmHeader, "PSM", "PSV", false, false},
+};
+
+constexpr FormatFacts kFormats[] = {
+    {Format::Mem, ".mem", Family::Vgs},      {Format::Mcd, ".mcd", Family::Raw}, {Format::Mcr, ".mcr", Family::Raw},
+    {Format::Gme, ".gme", Family::DexDrive}, {Format::Ddf, ".ddf", Family::Raw}, {Format::Psx, ".psx", Family::Psm},
+    {Format::Ps, ".ps", Family::Raw},
+};
+static_assert(std::size(kFormats) == kAllFormats.size());
+
+const FamilyFacts& FactsOf(Family family) {
+  return *std::find_if(std::begin(kFamilies), std::end(kFamilies),
+                       [family](const FamilyFacts& f) { return f.family == family; });
 }
+const FormatFacts& FactsOf(Format format) {
+  return *std::find_if(std::begin(kFormats), std::end(kFormats),
+                       [format](const FormatFacts& f) { return f.format == format; });
+}
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 }  // namespace
 
-std::string_view FormatKey(Format format) {
-  switch (format) {
-    case Format::Mem:
-      return ".mem";
-    case Format::Mcd:
-      return ".mcd";
-    case Format::Mcr:
-      return ".mcr";
-    case Format::Gme:
-      return ".gme";
-    case Format::Ddf:
-      return ".ddf";
-    case Format::Psx:
-      return ".psx";
-    case Format::Ps:
-      return ".ps";
-  }
-  return "";
-}
+std::span<const FormatFacts> FormatTable() { return kFormats; }
+
+std::string_view FormatKey(Format format) { return FactsOf(format).key; }
 
 std::string_view FormatExtension(Format format) { return FormatKey(format).substr(1); }
 
-Family FamilyOf(Format format) {
-  switch (format) {
-    case Format::Mem:
-      return Family::Vgs;
-    case Format::Gme:
-      return Family::DexDrive;
-    case Format::Psx:
-      return Family::Psm;
-    case Format::Mcd:
-    case Format::Mcr:
-    case Format::Ddf:
-    case Format::Ps:
-      break;
-  }
-  return Family::Raw;
-}
+Family FamilyOf(Format format) { return FactsOf(format).family; }
 
 std::string CardFormatKeyOfPath(std::string_view path) { return AsciiLower(LastChars(path, 4)); }
 
@@ -149,40 +141,34 @@ std::optional<std::size_t> FindRawCardStart(Bytes image) {
 }
 
 std::optional<std::size_t> DataOffset(Bytes image, Format format) {
-  switch (format) {
-    case Format::Mem:
-      return kVgsHeaderSize;
-    case Format::Psx:
-      return kPsmHeaderSize;
-    case Format::Gme:
-      return FindRawCardStart(image);
-    case Format::Mcd:
-    case Format::Mcr:
-    case Format::Ddf:
-    case Format::Ps:
-      break;
-  }
-  return 0;
+  const FamilyFacts& family = FactsOf(FamilyOf(format));
+  if (family.searched) return FindRawCardStart(image);
+  return family.header.size();
 }
 
 std::span<const std::uint8_t, kVgsHeaderSize> VgsHeader() { return kVgsHeader; }
 std::span<const std::uint8_t, kDexDriveHeaderSize> DexDriveHeader() { return kDexDriveHeader; }
 std::span<const std::uint8_t, kPsmHeaderSize> PsmHeader() { return kPsmHeader; }
 
-bool IsWellFormed(Bytes image, Format format) {
-  switch (FamilyOf(format)) {
-    case Family::Vgs:
-      return image.size() == kVgsHeaderSize + kRawCardSize &&
-             std::equal(kVgsHeader.begin(), kVgsHeader.end(), image.begin());
-    case Family::Raw:
-      return image.size() == kRawCardSize && StartsWith(image, "MC");
-    case Family::Psm:
-      return image.size() == kPsmHeaderSize + kRawCardSize && StartsWith(image, "PSV");
-    case Family::DexDrive:
-      return FindRawCardStart(image).has_value();
+SaveCheck CheckForSave(Bytes image, Format format) {
+  const FamilyFacts& family = FactsOf(FamilyOf(format));
+  if (family.searched) {
+    if (FindRawCardStart(image)) return {};
+    return {false, "no raw card (\"MC\" followed by four zero bytes) was found in it"};
   }
-  return false;
+  const std::size_t expected = family.header.size() + kRawCardSize;
+  if (image.size() != expected) {
+    return {false, "the file has " + std::to_string(image.size()) + " bytes where a " + std::string(FormatKey(format)) +
+                       " card has " + std::to_string(expected)};
+  }
+  const bool headed = family.wholeHeader ? std::equal(family.header.begin(), family.header.end(), image.begin())
+                                         : StartsWith(image, family.magic);
+  if (headed) return {};
+  return {false, family.wholeHeader ? "it does not start with the " + std::string(family.name) + " header"
+                                    : "it does not start with " + Quoted(family.magic)};
 }
+
+bool IsWellFormed(Bytes image, Format format) { return CheckForSave(image, format).ok; }
 
 std::optional<std::vector<std::uint8_t>> ExtractRawCard(Bytes image, Format format) {
   if (!IsWellFormed(image, format)) return std::nullopt;
@@ -200,7 +186,7 @@ bool BuildFileContentInto(Bytes image, Format source, std::optional<Format> targ
     out.assign(image.begin(), image.end());
     return true;
   }
-  const Bytes header = HeaderOf(FamilyOf(*target));
+  const Bytes header = FactsOf(FamilyOf(*target)).header;
   const Bytes raw = ClipRead(image, DataOffset(image, source).value_or(0), kRawCardSize);
   out.reserve(header.size() + kRawCardSize);
   out.insert(out.end(), header.begin(), header.end());

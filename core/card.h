@@ -25,6 +25,17 @@ inline constexpr std::array<Format, 7> kAllFormats = {Format::Mem, Format::Mcd, 
 // Formats grouped by the header the writer puts in front of the raw card.
 enum class Family { Vgs, Raw, DexDrive, Psm };
 
+// One row of the format table: the format, its CardFormat key (the extension, lower case, with
+// its dot) and its family. The family's facts (header template, where the raw card starts, the
+// save check) are kept beside it in card.cpp; FormatKey, FamilyOf, DataOffset and the save check
+// all read them, and the dialogs' entries (slots/card_file) are keyed by the format.
+struct FormatFacts {
+  Format format;
+  std::string_view key;
+  Family family;
+};
+std::span<const FormatFacts> FormatTable();
+
 // ".mem", ".mcd", ... : the CardFormat key, lower case with its dot.
 std::string_view FormatKey(Format format);
 // "mem", "mcd", ... : the extension without its dot, as OutputExt holds it.
@@ -53,7 +64,13 @@ std::span<const std::uint8_t, kVgsHeaderSize> VgsHeader();
 std::span<const std::uint8_t, kDexDriveHeaderSize> DexDriveHeader();
 std::span<const std::uint8_t, kPsmHeaderSize> PsmHeader();
 
-// The writer's test of a source image before it is saved in any format.
+// The writer's test of a source image before it is saved in any format, with the reason a card
+// fails it in words (its size against the expected one, or its header).
+struct SaveCheck {
+  bool ok = true;
+  std::string problem;  // empty when ok
+};
+SaveCheck CheckForSave(Bytes image, Format format);
 bool IsWellFormed(Bytes image, Format format);
 
 // The 131072 bytes of the raw card of a well-formed image (a short ".gme" is padded with zeros).

@@ -16,13 +16,23 @@ bool EndsInExtensionOf(std::string_view path, std::size_t n) {
   return path.size() >= n + 1 && path[path.size() - n - 1] == '.';
 }
 
-int IndexForExtension(std::string_view lowerExt) {
-  static constexpr std::pair<std::string_view, int> kTable[] = {{"mem", 1}, {"mcd", 2}, {"mcr", 3}, {"gme", 6},
-                                                                {"ddf", 7}, {"psx", 8}, {"ps", 9}};
-  for (const auto& [ext, index] : kTable) {
-    if (ext == lowerExt) return index;
+// The 1-based dialog entry of the first entry of `format`.
+int FirstEntryOf(Format format) {
+  for (std::size_t i = 0; i < std::size(kDialogEntries); ++i) {
+    if (kDialogEntries[i].format == format) return static_cast<int>(i) + 1;
   }
   return 0;
+}
+
+std::string EntriesFilter(std::size_t count) {
+  std::string filter;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i > 0) filter += '|';
+    filter += kDialogEntries[i].description;
+    filter += "|*.";
+    filter += FormatExtension(kDialogEntries[i].format);
+  }
+  return filter;
 }
 
 // The number of entries of a "description|pattern|description|pattern..." filter text; a
@@ -56,22 +66,20 @@ std::string PathFromDialog(std::string buffer) {
 
 }  // namespace
 
+const std::string filters::kSaveAs = EntriesFilter(std::size(kDialogEntries));
+const std::string filters::kNew = EntriesFilter(kNewDialogEntryCount);
+const std::string filters::kOpen = "All Memory Cards|" + std::string(kAllCardsPattern) + "|" +
+                                   EntriesFilter(std::size(kDialogEntries)) + "|All files (*.*)|*.*";
+
 int SaveDialogStartIndex(std::string_view defaultName, std::string_view outputExt) {
-  static constexpr std::pair<std::string_view, int> kByName[] = {{".mem", 1}, {".mcd", 2}, {".mcr", 3},
-                                                                 {".gme", 6}, {".ddf", 7}, {".psx", 8}};
-  const std::string four = AsciiLower(LastChars(defaultName, 4));
-  for (const auto& [ext, index] : kByName) {
-    if (four == ext) return index;
-  }
-  if (AsciiLower(LastChars(defaultName, 3)) == ".ps") return 9;
-  if (int index = IndexForExtension(AsciiLower(outputExt)); index != 0) return index;
-  return 3;
+  if (const auto format = FormatFromPath(defaultName)) return FirstEntryOf(*format);
+  if (const auto format = FormatFromExtension(outputExt)) return FirstEntryOf(*format);
+  return kEpsxeEntry;
 }
 
 std::optional<std::string> OutputExtForFilterIndex(int filterIndex) {
-  static constexpr std::string_view kByIndex[] = {"mem", "mcd", "mcr", "mcr", "mcr", "gme", "ddf", "psx", "ps"};
-  if (filterIndex < 1 || filterIndex > 9) return std::nullopt;
-  return std::string(kByIndex[filterIndex - 1]);
+  if (filterIndex < 1 || filterIndex > static_cast<int>(std::size(kDialogEntries))) return std::nullopt;
+  return std::string(FormatExtension(kDialogEntries[filterIndex - 1].format));
 }
 
 std::string ForceExtension(std::string_view path, std::string_view ext) {
@@ -81,13 +89,15 @@ std::string ForceExtension(std::string_view path, std::string_view ext) {
 }
 
 int LogoIndexForPath(std::string_view path) {
-  const std::string ext = AsciiLower(LastChars(path, 4));
-  if (ext == ".mem") return 0;
-  if (ext == ".mcd") return 1;
-  if (ext == ".gme") return 2;
-  if (ext == ".mcr") return AsciiLower(path).find("epsxe") != std::string::npos ? 3 : 4;
-  if (ext == ".ddf") return 5;
-  return 2;
+  const auto format = FormatFromPath(path);
+  if (!format) return kUnknownFormatLogo;
+  const std::string lower = AsciiLower(path);
+  for (const DialogEntry& entry : kDialogEntries) {
+    if (entry.format == *format && (entry.pathHint.empty() || lower.find(entry.pathHint) != std::string::npos)) {
+      return entry.logo;
+    }
+  }
+  return kUnknownFormatLogo;
 }
 
 std::string OpenDialog(UserPort& port, std::string_view filter, std::string_view title, std::string_view initDir) {

@@ -11,26 +11,46 @@
 
 namespace selvane {
 
-// The three filter lists of the file dialogs.
+// The save dialogs' list of formats, in list order: each entry's text, the format it writes (so
+// its extension and OutputExt), and the logo a card of it shows. `pathHint` lets a path choose
+// among the entries of one format: a ".mcr" path that names ePSXe shows ePSXe's logo, any other
+// ".mcr" the next entry's. The filter lists, the dialogs' starting entries, the OutputExt of a
+// chosen entry and the logos are all read from this one table.
+struct DialogEntry {
+  std::string_view description;
+  Format format;
+  int logo;
+  std::string_view pathHint = {};
+};
+inline constexpr DialogEntry kDialogEntries[] = {
+    {"Virtual Game Station (*.mem)", Format::Mem, 0},
+    {"Bleem Memory Card (*.mcd)", Format::Mcd, 1},
+    {"ePSXe (*.mcr)", Format::Mcr, 3, "epsxe"},
+    {"PSEmu Pro (*.mcr)", Format::Mcr, 4},
+    {"Other - AdriPSX, FPSE, pcsx (*.mcr)", Format::Mcr, 4},
+    {"DexDrive (*.gme)", Format::Gme, 2},
+    {"Mad Katz's Data Deck (*.ddf)", Format::Ddf, 5},
+    {"PSM (*.psx)", Format::Psx, 2},
+    {"WinPSM (*.ps)", Format::Ps, 2},
+};
+// The New dialog offers the first seven entries (no PSM, no WinPSM).
+inline constexpr int kNewDialogEntryCount = 7;
+// The open dialog's first entry names every card extension, in this order.
+inline constexpr std::string_view kAllCardsPattern = "*.mcd;*.mcr;*.mem;*.gme;*.ddf;*.psx;*.ps";
+// The logo of a path whose extension is none of the formats' (DexDrive's).
+inline constexpr int kUnknownFormatLogo = 2;
+
+// The three filter lists of the file dialogs ("description|pattern|..."), made from kDialogEntries.
 namespace filters {
-inline constexpr std::string_view kOpen =
-    "All Memory Cards|*.mcd;*.mcr;*.mem;*.gme;*.ddf;*.psx;*.ps|Virtual Game Station (*.mem)|*.mem|"
-    "Bleem Memory Card (*.mcd)|*.mcd|ePSXe (*.mcr)|*.mcr|PSEmu Pro (*.mcr)|*.mcr|"
-    "Other - AdriPSX, FPSE, pcsx (*.mcr)|*.mcr|DexDrive (*.gme)|*.gme|Mad Katz's Data Deck (*.ddf)|*.ddf|"
-    "PSM (*.psx)|*.psx|WinPSM (*.ps)|*.ps|All files (*.*)|*.*";
-inline constexpr std::string_view kSaveAs =
-    "Virtual Game Station (*.mem)|*.mem|Bleem Memory Card (*.mcd)|*.mcd|ePSXe (*.mcr)|*.mcr|"
-    "PSEmu Pro (*.mcr)|*.mcr|Other - AdriPSX, FPSE, pcsx (*.mcr)|*.mcr|DexDrive (*.gme)|*.gme|"
-    "Mad Katz's Data Deck (*.ddf)|*.ddf|PSM (*.psx)|*.psx|WinPSM (*.ps)|*.ps";
-inline constexpr std::string_view kNew =
-    "Virtual Game Station (*.mem)|*.mem|Bleem Memory Card (*.mcd)|*.mcd|ePSXe (*.mcr)|*.mcr|"
-    "PSEmu Pro (*.mcr)|*.mcr|Other - AdriPSX, FPSE, pcsx (*.mcr)|*.mcr|DexDrive (*.gme)|*.gme|"
-    "Mad Katz's Data Deck (*.ddf)|*.ddf";
+extern const std::string kOpen;
+extern const std::string kSaveAs;
+extern const std::string kNew;
 }  // namespace filters
 
 // The save dialog's starting entry: from the default name's extension, else from OutputExt, else 3.
 int SaveDialogStartIndex(std::string_view defaultName, std::string_view outputExt);
-// The OutputExt of a save-dialog filter entry (1..9); nullopt for any other index.
+// The OutputExt of a save-dialog filter entry (1..9, an entry of kDialogEntries); nullopt for any
+// other index.
 std::optional<std::string> OutputExtForFilterIndex(int filterIndex);
 // The path with its last three- or two-character extension replaced by `ext`, or ".ext" appended.
 std::string ForceExtension(std::string_view path, std::string_view ext);

@@ -43,6 +43,54 @@ constexpr TwipsRect kButtonBar{0, 4800, 8040, 120};
 // buttons (4455 + 375).
 constexpr TwipsRect kWideArea{kTransfer0.left, 0, kWideWidthTwips - kBorderTwips - kTransfer0.left, 4830};
 
+// A UserPort that runs `show` before every message, question and file dialog and then hands over
+// to `port`. An operation moves a pane's selection before it asks (the walk back to a save's
+// first block), and the user must see the line that the question is about.
+class ShowFirstPort : public UserPort {
+ public:
+  ShowFirstPort(std::function<void()> show, UserPort& port) : show_(std::move(show)), port_(port) {}
+
+  void ShowMessage(std::string_view text, MessageIcon icon) override {
+    show_();
+    port_.ShowMessage(text, icon);
+  }
+  Answer Ask(std::string_view text, Buttons buttons, Answer defaultAnswer) override {
+    show_();
+    return port_.Ask(text, buttons, defaultAnswer);
+  }
+  std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest& request) override {
+    show_();
+    return port_.ChooseFileToOpen(request);
+  }
+  std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest& request) override {
+    show_();
+    return port_.ChooseFileToSave(request);
+  }
+
+ private:
+  std::function<void()> show_;
+  UserPort& port_;
+};
+
+// The Ctrl keys that a path box hands to the window's commands without editing its text first;
+// the others of the command table (X and C) keep their text-editing meaning there.
+bool IsPathBoxCommandKey(const QKeyEvent& key) {
+  if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier) return false;
+  switch (key.key()) {
+    case Qt::Key_O:
+    case Qt::Key_N:
+    case Qt::Key_S:
+    case Qt::Key_T:
+    case Qt::Key_D:
+    case Qt::Key_M:
+    case Qt::Key_U:
+    case Qt::Key_E:
+      return true;
+    default:
+      return false;
+  }
+}
+
 constexpr char kCreditsText[] =
     "Selvane 1.1, by the Selvane developers\r\n"
     "\r\n"
@@ -55,12 +103,17 @@ frmSelvane::frmSelvane(const WindowStart& start, QWidget* parent) : QMainWindow(
   // The window was made with the font the application had before; its controls inherit its font.
   UseWindowTypeface();
   setFont(QApplication::font());
-  if (start.port) {
-    port_ = start.port;
-  } else {
+  UserPort* port = start.port;
+  if (!port) {
     ownPort_ = std::make_unique<QtUserPort>(this);
-    port_ = ownPort_.get();
+    port = ownPort_.get();
   }
+  // Inside a handler the panes hold the truth; outside one (the close question) the lists do.
+  port_ = std::make_unique<ShowFirstPort>(
+      [this] {
+        if (handling_) ShowPanes();
+      },
+      *port);
   panes_[0].index = 0;
   panes_[1].index = 1;
   setObjectName(QStringLiteral("frmSelvane"));
@@ -477,6 +530,16 @@ void frmSelvane::mnuCopy_Click() { lstSlot_DblClick(PopupPane); }
 
 bool frmSelvane::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress: {
+      // A path box would edit its text with some command keys (Ctrl+U clears the line, Ctrl+D
+      // deletes a character on X11); they are kept from it, and their command runs on the release.
+      auto* key = static_cast<QKeyEvent*>(event);
+      for (const auto& pane : views_) {
+        if (pane && watched == pane->txtMemCard && IsPathBoxCommandKey(*key)) return true;
+      }
+      break;
+    }
     case QEvent::KeyRelease: {
       // Key preview: the window sees the key once, at the control that has the focus, after the
       // control has had the key press.

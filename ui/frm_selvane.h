@@ -123,7 +123,9 @@ class frmSelvane : public QMainWindow {  // NOLINT(readability-identifier-naming
   void mnuCopy_Click();
 
   std::unique_ptr<QtUserPort> ownPort_;
-  UserPort* port_;
+  // The port that messages, questions and file dialogs go through: it brings the lists up to date
+  // with the panes first, then hands over to the window's own port or the one it was started with.
+  std::unique_ptr<UserPort> port_;
   std::array<Pane, 2> panes_;
   std::array<std::unique_ptr<PaneView>, 2> views_;
   std::array<int, 2> logos_{-1, -1};

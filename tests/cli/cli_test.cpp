@@ -104,15 +104,19 @@ TEST_F(Cli, ListAndInfo) {
   EXPECT_EQ(doc["slots"][3]["nextSlot"], 0xFFFF);
   EXPECT_EQ(doc["slots"][5]["status"], 0xA1);
   doc.erase("slots");
-  EXPECT_EQ(doc,
-            (nlohmann::json{
-                {"path", path}, {"format", ".mem"}, {"fileSize", 131135}, {"dataOffset", 64}, {"wellFormed", false}}));
+  EXPECT_EQ(doc, (nlohmann::json{{"path", path},
+                                 {"format", ".mem"},
+                                 {"fileSize", 131135},
+                                 {"dataOffset", 64},
+                                 {"wellFormed", false},
+                                 {"saveCheckProblem", "the file has 131135 bytes where a .mem card has 131136"}}));
 
   // The plain text: a card cut inside its directory, so that slot 15's entry lies past the end.
   const std::string cut = Put("cut.mem", CardImage(mem.begin(), mem.begin() + 2048));
   std::string table =
       "format:      .mem\nfile size:   2048 bytes\ndata offset: 64\n"
-      "save check:  fails (File is in a wrong format.)\n\nslot status next    checksum title\n"
+      "save check:  fails (File is in a wrong format.)\n"
+      "             the file has 2048 bytes where a .mem card has 131136\n\nslot status next    checksum title\n"
       "01   0x51   0xFFFF  INVALID  \n02   0x51   0x0002  valid    \n03   0x52   0x0003  valid    \n"
       "04   0x53   0xFFFF  valid    \n05   0xA0   0x0000  valid    \n06   0xA1   0xFFFF  valid    \n";
   for (int slot = 7; slot <= 14; ++slot)

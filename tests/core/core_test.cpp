@@ -76,12 +76,21 @@ TEST(SaveCheck, RefusesWrongLengthsAndHeaders) {
   const auto changed = [](CardImage image, std::size_t at, std::uint8_t value) { return image[at] = value, image; };
   const auto cut = [](CardImage image) { return image.pop_back(), image; };
   const CardImage raw = Raw(), mem = Cat({VgsHeader(), raw}), psx = Cat({PsmHeader(), raw});
-  const std::pair<Format, CardImage> refused[] = {
-      {Format::Mcr, cut(raw)},    {Format::Ps, Cat({raw, raw})},       {Format::Ddf, changed(raw, 1, 'D')},
-      {Format::Mcd, CardImage{}}, {Format::Mem, changed(mem, 12, 3)},  {Format::Mem, cut(mem)},
-      {Format::Psx, cut(psx)},    {Format::Psx, changed(psx, 2, 'X')}, {Format::Gme, CardImage(5000, 0)}};
-  for (const auto& [format, image] : refused)
+  const std::string noRawCard = "no raw card (\"MC\" followed by four zero bytes) was found in it";
+  const std::tuple<Format, CardImage, std::string> refused[] = {
+      {Format::Mcr, cut(raw), "the file has 131071 bytes where a .mcr card has 131072"},
+      {Format::Ps, Cat({raw, raw}), "the file has 262144 bytes where a .ps card has 131072"},
+      {Format::Ddf, changed(raw, 1, 'D'), "it does not start with \"MC\""},
+      {Format::Mcd, CardImage{}, "the file has 0 bytes where a .mcd card has 131072"},
+      {Format::Mem, changed(mem, 12, 3), "it does not start with the Virtual Game Station header"},
+      {Format::Mem, cut(mem), "the file has 131135 bytes where a .mem card has 131136"},
+      {Format::Psx, cut(psx), "the file has 131327 bytes where a .psx card has 131328"},
+      {Format::Psx, changed(psx, 2, 'X'), "it does not start with \"PSV\""},
+      {Format::Gme, CardImage(5000, 0), noRawCard}};
+  for (const auto& [format, image, problem] : refused) {
     EXPECT_FALSE(BuildFileContent(image, format, Format::Mem)) << FormatKey(format);
+    EXPECT_EQ(CheckForSave(image, format).problem, problem);
+  }
 }
 
 class ConversionMatrix : public ::testing::TestWithParam<std::tuple<Format, Format>> {};

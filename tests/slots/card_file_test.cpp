@@ -21,6 +21,23 @@ struct SaveDialogPort : testkit::TestPort {
   }
 };
 
+// The filter texts the dialogs show, made from the one table of entries.
+TEST(Filters, TextsOfTheThreeDialogs) {
+  const std::string entries =
+      "Virtual Game Station (*.mem)|*.mem|Bleem Memory Card (*.mcd)|*.mcd|ePSXe (*.mcr)|*.mcr|"
+      "PSEmu Pro (*.mcr)|*.mcr|Other - AdriPSX, FPSE, pcsx (*.mcr)|*.mcr|DexDrive (*.gme)|*.gme|"
+      "Mad Katz's Data Deck (*.ddf)|*.ddf";
+  EXPECT_EQ(filters::kNew, entries);
+  EXPECT_EQ(filters::kSaveAs, entries + "|PSM (*.psx)|*.psx|WinPSM (*.ps)|*.ps");
+  EXPECT_EQ(filters::kOpen, "All Memory Cards|*.mcd;*.mcr;*.mem;*.gme;*.ddf;*.psx;*.ps|" + entries +
+                                "|PSM (*.psx)|*.psx|WinPSM (*.ps)|*.ps|All files (*.*)|*.*");
+  // Every format of the core's table has an entry, and the open dialog's first entry names it.
+  for (const FormatFacts& format : FormatTable()) {
+    EXPECT_NE(filters::kSaveAs.find("|*." + std::string(FormatExtension(format.format))), std::string::npos);
+    EXPECT_NE(std::string(kAllCardsPattern).find("*" + std::string(format.key)), std::string::npos);
+  }
+}
+
 TEST(SaveDialog, StartsOnTheEntryOfTheNameElseOutputExtWithinItsListAndForcesItsExtension) {
   const std::string_view saveAs = filters::kSaveAs, newCard = filters::kNew;
   const std::string_view extensionOf[] = {"", "mem", "mcd", "mcr", "mcr", "mcr", "gme", "ddf", "psx", "ps"};

@@ -4,7 +4,9 @@
 #include <sys/resource.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -24,6 +26,7 @@
 #include "core/layout.h"
 #include "examples/card_builder.h"
 #include "slots/card_file.h"
+#include "slots/slot_list.h"
 #include "tests/slots/test_port.h"
 #include "ui/form_data.h"
 #include "ui/frm_selvane.h"
@@ -37,8 +40,30 @@ using StartCase = std::tuple<QString, QString, bool, int, int, std::string>;
 // the left button; then the status byte of `slot`'s directory entry.
 using MenuCase = std::tuple<int, int, const char*, int, int>;
 // The identity editor on a save with the region byte `before`: the option clicked (-1 none), the
-// text typed, OK or Cancel; then the save's region byte and game ID.
-using EditCase = std::tuple<char, int, QString, bool, char, QByteArray>;
+// text typed, how the dialog is closed (a button, or Return in the ID box); then the save's region byte and game ID.
+using EditCase = std::tuple<char, int, QString, const char*, char, QByteArray>;
+// A Ctrl key pressed in path box 0 while ALPHA's line is selected, with the cursor at the start of
+// the path or (`selectAll`) the whole path selected: whether the path stays, and a look at what
+// shows that the key's command ran.
+struct PathBoxKey {
+  Qt::Key key;
+  bool selectAll;
+  bool pathKept;
+  std::function<void()> commandRan;
+};
+Q_DECLARE_METATYPE(PathBoxKey)
+// An operation on two cards: the line selected in pane 0 (-1 none) and the control clicked (or the
+// popup item chosen on pane 0); then the lines that changed in each pane, and which cards are
+// marked as changed.
+struct ShownCase {
+  int line0;
+  const char* control;
+  std::vector<std::pair<int, const char*>> changed0;
+  std::vector<std::pair<int, const char*>> changed1;
+  bool modified0;
+  bool modified1;
+};
+Q_DECLARE_METATYPE(ShownCase)
 Q_DECLARE_METATYPE(StartCase)
 Q_DECLARE_METATYPE(MenuCase)
 Q_DECLARE_METATYPE(EditCase)
@@ -48,9 +73,19 @@ namespace {
 
 // The slot tests' scripted port, with the n-th file dialog answered by choices[n] too. Its
 // failures (a question or dialog without an answer) land in GoogleTest's results outside a test.
+// `onPrompt`, when set, runs as each message or question appears, to look at the window then.
 struct Port : testkit::TestPort {
   std::vector<std::optional<FileChoice>> choices;
   std::vector<FileDialogRequest> requests;
+  std::function<void()> onPrompt;
+  void ShowMessage(std::string_view text, MessageIcon icon) override {
+    if (onPrompt) onPrompt();
+    TestPort::ShowMessage(text, icon);
+  }
+  Answer Ask(std::string_view text, Buttons buttons, Answer defaultAnswer) override {
+    if (onPrompt) onPrompt();
+    return TestPort::Ask(text, buttons, defaultAnswer);
+  }
   std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest& request) override { return Next(request); }
   std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest& request) override { return Next(request); }
   std::optional<FileChoice> Next(const FileDialogRequest& request) {
@@ -69,6 +104,8 @@ demo::CardBuilder SourceCard() {
 // "DELTA" in slot 1.
 demo::CardBuilder TargetCard() { return demo::CardBuilder().AddSave(1, 1, "DELTA", "SLUS-00044", 'A'); }
 
+std::string CardName(int pane) { return "Memory Card " + std::to_string(pane + 1); }
+
 std::string Reason(int error) { return std::generic_category().message(error); }
 
 CardImage Block(const CardImage& image, int slot) {
@@ -84,6 +121,17 @@ void WhenModal(QObject* context, std::function<void(T*)> act, int triesLeft = 30
     if (triesLeft > 0) WhenModal<T>(context, act, triesLeft - 1);
   });
 }
+
+// Counts the presses of one key that reach the object it filters.
+struct KeyPresses : QObject {
+  explicit KeyPresses(int pressed) : key(pressed) {}
+  int key;
+  int count = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == key) ++count;
+    return false;
+  }
+};
 
 // Lowers this process's file size limit for one scope, with SIGXFSZ ignored, so that a write past
 // the limit fails part-way with EFBIG instead of ending the test program.
@@ -118,6 +166,7 @@ class WindowTest : public QObject {
   std::unique_ptr<Port> port_;
   std::unique_ptr<ui::frmSelvane> w_;
   int registrations_ = 0;
+  QString editorTitle_;
 
   QString Path(const QString& name) const { return dir_->filePath(name); }
   // Writes `card` in the format that the file name gives.
@@ -143,8 +192,24 @@ class WindowTest : public QObject {
   QListWidget* List(int pane) const { return w_->findChild<QListWidget*>(QStringLiteral("lstSlot%1").arg(pane)); }
   void Click(const char* name) { QTest::mouseClick(w_->findChild<QWidget*>(name), Qt::LeftButton); }
   QPoint At(int pane, int line) const { return List(pane)->visualItemRect(List(pane)->item(line)).center(); }
-  void ClickLine(int pane, int line, Qt::MouseButton button = Qt::LeftButton) {
-    QTest::mouseClick(List(pane)->viewport(), button, {}, At(pane, line));
+  void ClickLine(int pane, int line, Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers keys = {}) {
+    QTest::mouseClick(List(pane)->viewport(), button, keys, At(pane, line));
+  }
+  QLineEdit* Box(int pane) const { return w_->findChild<QLineEdit*>(QStringLiteral("txtMemCard%1").arg(pane)); }
+  // The lines that a pane's list shows.
+  QStringList Shown(int pane) const {
+    QStringList lines;
+    for (int i = 0; i < List(pane)->count(); ++i) lines << List(pane)->item(i)->text();
+    return lines;
+  }
+  void Ctrl(QWidget* focus, Qt::Key key) {
+    focus->setFocus();
+    QTest::keyClick(focus, key, Qt::ControlModifier);
+  }
+  void ChooseFromMenu(int pane, const char* item) {
+    ClickLine(pane, 3, Qt::RightButton);
+    QMenu* menu = w_->popupMenu();
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->findChild<QAction*>(item)).center());
   }
 
  private slots:
@@ -197,23 +262,115 @@ class WindowTest : public QObject {
     QCOMPARE(next.outputExt(), output);
   }
 
+  // Every control where the layout tables put it, in pixels of the window (15 twips a pixel).
   void layoutsSwitchWidthAndShowTheWideControls() {
     ui::frmSelvane& w = Open();
     QCOMPARE(w.size(), QSize(249, 351));  // 3850 twips less the border, 5265 high
+    auto place = [&w](const char* name) {
+      auto* control = w.findChild<QWidget*>(name);
+      return control ? QRect(control->mapTo(&w, QPoint()), control->size()) : QRect();
+    };
+    QCOMPARE(place("btnResize"), QRect(202, 330, 45, 20));
     Click("btnResize");
     QCOMPARE(w.size(), QSize(533, 351));  // 8115 twips less the border
-    QCOMPARE(w.findChild<QWidget*>("btnResize")->x(), 488);
-    const std::tuple<const char*, const char*, QRect> controls[] = {
-        {"lblMemCard1", "Memory Card 2:", {335, 16, 163, 20}},
-        {"btnConvert0", "&Save As...", {171, 296, 77, 25}},
-        {"btnCompare", "=?", {251, 230, 31, 38}}};
-    for (const auto& [name, caption, place] : controls) {
-      auto* control = w.findChild<QWidget*>(name);
-      QCOMPARE(QRect(control->mapTo(&w, QPoint()), control->size()), place);
-      QCOMPARE(control->property("text").toString(), QString::fromLatin1(caption));
+    const std::pair<const char*, QRect> controls[] = {
+        {"lblMemCard0", {53, 15, 163, 27}},   {"txtMemCard0", {8, 41, 217, 19}},
+        {"btnBrowse0", {226, 41, 21, 19}},    {"lstSlot0", {7, 62, 240, 227}},
+        {"btnNew0", {8, 296, 77, 25}},        {"btnDelete0", {89, 296, 77, 25}},
+        {"btnConvert0", {171, 296, 77, 25}},  {"linSlotNumbers0", {26, 61, 1, 227}},
+        {"lblMemCard1", {335, 16, 163, 20}},  {"txtMemCard1", {286, 42, 217, 19}},
+        {"btnBrowse1", {504, 42, 21, 19}},    {"lstSlot1", {286, 63, 240, 227}},
+        {"btnNew1", {286, 297, 77, 25}},      {"btnDelete1", {367, 297, 77, 25}},
+        {"btnConvert1", {449, 297, 77, 25}},  {"linSlotNumbers1", {305, 63, 1, 227}},
+        {"btnTransfer0", {251, 100, 31, 38}}, {"btnTransfer1", {251, 158, 31, 38}},
+        {"btnCompare", {251, 230, 31, 38}},   {"btnResize", {488, 330, 45, 20}},
+        {"lblCredits", {10, 333, 112, 13}},   {"linButtons", {0, 320, 536, 8}}};
+    for (const auto& [name, rect] : controls) QCOMPARE(place(name), rect);
+    // Each logo has a place of its own in each pane.
+    const char* logoPaths[] = {"a.mem", "a.mcd", "a.gme", "epsxe.mcr", "a.mcr", "a.ddf"};
+    const QRect logoPlaces[2][6] = {
+        {{6, 0, 43, 44}, {8, 5, 37, 35}, {6, 9, 45, 30}, {4, 10, 105, 30}, {9, 3, 39, 36}, {6, 3, 44, 34}},
+        {{288, 2, 43, 44},
+         {290, 7, 37, 35},
+         {288, 11, 45, 30},
+         {286, 12, 105, 30},
+         {291, 5, 39, 36},
+         {288, 5, 44, 34}}};
+    for (int pane : {0, 1}) {
+      for (int k = 0; k < 6; ++k) {
+        Box(pane)->setText(QString::fromLatin1(logoPaths[k]));
+        QCOMPARE(w.logoShown(pane), k);
+        QCOMPARE(place(pane == 0 ? "imgEmu0" : "imgEmu1"), logoPlaces[pane][k]);
+      }
+    }
+    const std::pair<const char*, const char*> captions[] = {
+        {"lblMemCard1", "Memory Card 2:"}, {"btnConvert0", "&Save As..."}, {"btnCompare", "=?"}};
+    for (const auto& [name, caption] : captions) {
+      QCOMPARE(w.findChild<QWidget*>(name)->property("text").toString(), QString::fromLatin1(caption));
     }
     Click("btnResize");
     QCOMPARE(w.width(), 249);
+  }
+
+  // What each operation leaves in the lists: the lines that changed, every other line as before,
+  // and which cards are marked as changed. An identity edit changes the card, not the list.
+  void operationsShowTheirResultInTheLists_data() {
+    QTest::addColumn<ShownCase>("c");
+    QTest::newRow("copy") << ShownCase{0, "btnTransfer0", {}, {{1, "02  ALPHA"}}, false, true};
+    QTest::newRow("move") << ShownCase{4, "mnuMove", {{4, "05"}}, {{1, "02  CHARLIE"}}, true, true};
+    QTest::newRow("delete") << ShownCase{0, "btnDelete0", {{0, "01"}}, {}, true, false};
+    QTest::newRow("delete, no selection") << ShownCase{-1, "btnDelete0", {}, {}, false, false};
+    QTest::newRow("clear") << ShownCase{
+        -1, "mnuClearAll", {{0, "01"}, {1, "02"}, {2, "03"}, {3, "04"}, {4, "05"}, {5, "06"}}, {}, true, false};
+    QTest::newRow("toggle a link line") << ShownCase{
+        2,
+        "mnuToggleDeleted",
+        {{1, "02 -del- BRAVO"}, {2, "03 -del- Linked Slot 2"}, {3, "04 -del- Linked Slot 3"}},
+        {},
+        true,
+        false};
+    QTest::newRow("undelete") << ShownCase{5, "mnuToggleDeleted", {{5, "06  ECHO"}}, {}, true, false};
+    QTest::newRow("edit") << ShownCase{5, "mnuEdit", {}, {}, true, false};
+  }
+  void operationsShowTheirResultInTheLists() {
+    QFETCH(ShownCase, c);
+    ui::frmSelvane& w = Open(Write("one.mcr", SourceCard().AddSave(6, 1, "ECHO", "SLES-00066", 'E', true)),
+                             Write("two.mcr", TargetCard()));
+    Click("btnResize");
+    if (c.line0 >= 0) ClickLine(0, c.line0);
+    const QStringList before[2] = {Shown(0), Shown(1)};
+    if (QLatin1String(c.control) == QLatin1String("mnuEdit")) {
+      WhenModal<ui::formData>(this, [](ui::formData* dialog) {
+        auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("txtID"));
+        box->selectAll();
+        QTest::keyClicks(box, "ABCDEFGHIJ");  // no digits
+        QTest::mouseClick(dialog->findChild<QWidget*>("btnOK"), Qt::LeftButton);
+      });
+    }
+    QLatin1String(c.control).startsWith(QLatin1String("mnu")) ? ChooseFromMenu(0, c.control) : Click(c.control);
+    for (int pane : {0, 1}) {
+      QStringList expected = before[pane];
+      for (const auto& [line, text] : pane == 0 ? c.changed0 : c.changed1) expected[line] = QString::fromLatin1(text);
+      QCOMPARE(Shown(pane), expected);
+    }
+    QCOMPARE(w.pane(0).cardModified, c.modified0);
+    QCOMPARE(w.pane(1).cardModified, c.modified1);
+  }
+
+  void compareAnswersWithItsIcon_data() {
+    QTest::addColumn<bool>("same");
+    QTest::newRow("identical") << true;
+    QTest::newRow("different") << false;
+  }
+  void compareAnswersWithItsIcon() {
+    QFETCH(bool, same);
+    Open(Write("one.mcr"), Write("two.mcr", same ? SourceCard() : TargetCard()));
+    Click("btnResize");
+    for (int pane : {0, 1}) ClickLine(pane, 0);
+    Click("btnCompare");
+    QCOMPARE(port_->MessageTexts(),
+             std::vector<std::string>{same ? "Slots are IDENTICAL!" : "Slots are the DIFFERENT!!"});
+    QCOMPARE(port_->messages()[0].icon, same ? MessageIcon::Information : MessageIcon::Exclamation);
   }
 
   void transferWidensAndAsksBeforeReplacing_data() {
@@ -234,6 +391,7 @@ class WindowTest : public QObject {
           : QTest::mouseDClick(List(0)->viewport(), Qt::LeftButton, {}, At(0, line));
     QVERIFY(w.isWide());
     QCOMPARE(port_->questions()[0].text, "Do you want to replace 'DELTA'?");
+    QCOMPARE(port_->questions()[0].buttons, Buttons::YesNo);
     QCOMPARE(port_->questions()[0].defaultAnswer, Answer::No);
     // Declined: DELTA stays and the save lands on the first free line.
     QCOMPARE(Block(w.pane(1).image, 1), Block(TargetCard().Build(), 1));
@@ -370,8 +528,13 @@ class WindowTest : public QObject {
     for (const char* name : {"btnDelete0", "btnDelete1"}) Click(name);
     port_->Answering({Answer::No, Answer::Cancel});
     QVERIFY(!w.close());
-    QCOMPARE(port_->questions().at(0).text, "Memory Card 1 has been modified.\r\nDo you want to save the changes?");
-    QCOMPARE(port_->questions().at(1).text, "Memory Card 2 has been modified.\r\nDo you want to save the changes?");
+    QVERIFY(w.isVisible());
+    for (int pane : {0, 1}) {
+      const auto& question = port_->questions().at(std::size_t(pane));
+      QCOMPARE(question.text, CardName(pane) + " has been modified.\r\nDo you want to save the changes?");
+      QCOMPARE(question.buttons, Buttons::YesNoCancel);
+      QCOMPARE(question.defaultAnswer, Answer::Yes);
+    }
     // Yes saves through Save As and keeps the window open; the saved pane asks no more.
     port_->Answering({Answer::Yes, Answer::No});
     port_->choices.push_back(FileChoice{Path("saved").toStdString(), 3});
@@ -384,14 +547,16 @@ class WindowTest : public QObject {
 
   void editSlotThroughFormData_data() {
     QTest::addColumn<EditCase>("c");
-    QTest::newRow("upper case, EUR") << EditCase{'A', 1, "wxyz-00001", true, 'E', "WXYZ-00001"};
-    QTest::newRow("ten characters") << EditCase{'I', -1, "abcdefghijk", true, 'I', "ABCDEFGHIJ"};
-    QTest::newRow("no region chosen") << EditCase{'Z', -1, "ab", true, 'Z', "ABUS-00011"};
-    QTest::newRow("Cancel") << EditCase{'A', 2, "zz", false, 'A', "SLUS-00011"};
+    QTest::newRow("upper case, EUR") << EditCase{'A', 1, "wxyz-00001", "btnOK", 'E', "WXYZ-00001"};
+    QTest::newRow("ten characters") << EditCase{'I', -1, "abcdefghijk", "btnOK", 'I', "ABCDEFGHIJ"};
+    QTest::newRow("no region chosen") << EditCase{'Z', -1, "ab", "btnOK", 'Z', "ABUS-00011"};
+    QTest::newRow("Return confirms") << EditCase{'A', 2, "yy", "Return", 'I', "YYUS-00011"};
+    QTest::newRow("Cancel") << EditCase{'A', 2, "zz", "btnCancel", 'A', "SLUS-00011"};
   }
   void editSlotThroughFormData() {
     QFETCH(EditCase, c);
-    const auto& [before, option, typed, ok, region, id] = c;
+    const auto& [before, option, typed, close, region, id] = c;
+    const bool ok = QLatin1String(close) != QLatin1String("btnCancel");
     ui::frmSelvane& w = Open(Write("edit.mcr", demo::CardBuilder().AddSave(1, 1, "ECHO", "SLUS-00011", before)));
     ClickLine(0, 0);
     WhenModal<ui::formData>(this, [&](ui::formData* dialog) {
@@ -401,7 +566,10 @@ class WindowTest : public QObject {
       auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("txtID"));
       box->setFocus();
       QTest::keyClicks(box, typed);
-      QTest::mouseClick(dialog->findChild<QWidget*>(ok ? "btnOK" : "btnCancel"), Qt::LeftButton);
+      QLatin1String(close) == QLatin1String("Return")
+          ? QTest::keyClick(box, Qt::Key_Return)
+          : QTest::mouseClick(dialog->findChild<QWidget*>(close), Qt::LeftButton);
+      if (dialog->isVisible()) dialog->reject();  // the key confirmed nothing: the card shows it
     });
     QTest::keyClick(List(0), Qt::Key_E, Qt::ControlModifier);
     const auto entry = w.pane(0).image.begin() + static_cast<std::ptrdiff_t>(SlotEntryOffset(1));
@@ -410,16 +578,218 @@ class WindowTest : public QObject {
     QCOMPARE(w.pane(0).cardModified, ok);
   }
 
+  // Only Ctrl+X, C, V, Z and A edit a path box; the other command keys reach their command with
+  // the text (and the cursor) untouched.
+  void ctrlKeysInThePathBoxRunTheirCommandWithoutEditing_data() {
+    QTest::addColumn<PathBoxKey>("c");
+    auto dialog = [this](const char* title) {
+      return [this, title] {
+        QCOMPARE(port_->requests.size(), std::size_t{1});
+        QCOMPARE(port_->requests[0].title, title);
+      };
+    };
+    auto shown = [this](int pane, int line, const char* text) {
+      return [=, this] { QCOMPARE(List(pane)->item(line)->text(), QString::fromLatin1(text)); };
+    };
+    auto saved = [this] {
+      const auto age = std::filesystem::file_time_type::clock::now() -
+                       std::filesystem::last_write_time(Path("one.mcr").toStdString());
+      QVERIFY(age < std::chrono::minutes(30));  // the file was made an hour old before the key
+    };
+    auto status = [this](std::uint8_t value) {
+      return [=, this] { QCOMPARE(int(w_->pane(0).image[SlotEntryOffset(1)]), int(value)); };
+    };
+    QTest::newRow("O") << PathBoxKey{Qt::Key_O, false, true, dialog("Select the Memory Card 1")};
+    QTest::newRow("N") << PathBoxKey{Qt::Key_N, false, true, dialog("Save New Memory Card 1 As...")};
+    QTest::newRow("S") << PathBoxKey{Qt::Key_S, false, true, saved};
+    QTest::newRow("T") << PathBoxKey{Qt::Key_T, false, true, dialog("Save Memory Card 1 As...")};
+    QTest::newRow("E") << PathBoxKey{Qt::Key_E, false, true, [this] { QCOMPARE(editorTitle_, "Slot 1 - 01  ALPHA"); }};
+    QTest::newRow("X") << PathBoxKey{Qt::Key_X, false, true, status(0xA0)};
+    QTest::newRow("D") << PathBoxKey{Qt::Key_D, false, true, status(0xA0)};
+    QTest::newRow("U") << PathBoxKey{Qt::Key_U, false, true, status(0xA1)};
+    QTest::newRow("M") << PathBoxKey{Qt::Key_M, false, true, shown(0, 0, "01")};
+    QTest::newRow("C") << PathBoxKey{Qt::Key_C, false, true, shown(1, 1, "02  ALPHA")};
+    QTest::newRow("X cuts the selected path") << PathBoxKey{Qt::Key_X, true, false, status(0xA0)};
+    QTest::newRow("D keeps the selected path") << PathBoxKey{Qt::Key_D, true, true, status(0xA0)};
+    QTest::newRow("U keeps the selected path") << PathBoxKey{Qt::Key_U, true, true, status(0xA1)};
+    QTest::newRow("C copies the selected path")
+        << PathBoxKey{Qt::Key_C, true, true, [this] {
+                        QCOMPARE(QApplication::clipboard()->text(), Path("one.mcr"));
+                        QCOMPARE(List(1)->item(1)->text(), "02  ALPHA");
+                      }};
+  }
+  void ctrlKeysInThePathBoxRunTheirCommandWithoutEditing() {
+    QFETCH(PathBoxKey, c);
+    const std::filesystem::path card = Write("one.mcr").toStdString();
+    std::filesystem::last_write_time(card, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    Open(QString::fromStdString(card.string()), Write("two.mcr", TargetCard()));
+    ClickLine(0, 0);
+    port_->requests.clear();
+    port_->choices = {std::nullopt};  // a file dialog is cancelled
+    editorTitle_.clear();
+    if (c.key == Qt::Key_E) {
+      WhenModal<ui::formData>(this, [this](ui::formData* dialog) {
+        editorTitle_ = dialog->windowTitle();
+        dialog->reject();
+      });
+    }
+    QApplication::clipboard()->clear();
+    QLineEdit* box = Box(0);
+    box->setFocus();
+    c.selectAll ? box->selectAll() : box->setCursorPosition(0);
+    KeyPresses presses(c.key);  // the platform's line-editing keys differ: see whether the box had the key at all
+    box->installEventFilter(&presses);
+    Ctrl(box, c.key);
+    QCOMPARE(presses.count > 0, c.key == Qt::Key_X || c.key == Qt::Key_C);
+    QCOMPARE(box->text(), c.pathKept ? Path("one.mcr") : QString());
+    if (!c.selectAll) QCOMPARE(box->cursorPosition(), 0);
+    c.commandRan();
+  }
+
+  // The walk back to a save's first block moves the source selection; the list shows it by the
+  // time the replace question or the full-card message is on the screen.
+  void transferShowsTheWalkBackBeforeItAsks_data() {
+    QTest::addColumn<bool>("targetFull");
+    QTest::newRow("replace question") << false;
+    QTest::newRow("card full") << true;
+  }
+  void transferShowsTheWalkBackBeforeItAsks() {
+    QFETCH(bool, targetFull);
+    Open(Write("one.mcr"), Write("two.mcr", targetFull ? demo::CardBuilder().AddSave(1, 15, "FULL") : TargetCard()));
+    Click("btnResize");
+    if (!targetFull) ClickLine(1, 0);
+    ClickLine(0, 3);                                 // BRAVO's last block
+    std::vector<std::pair<int, int>> shownAtPrompt;  // current and selected line
+    port_->onPrompt = [&] {
+      const QModelIndexList selected = List(0)->selectionModel()->selectedRows();
+      shownAtPrompt.emplace_back(List(0)->currentRow(), selected.size() == 1 ? selected[0].row() : -1);
+    };
+    if (!targetFull) port_->Answering({Answer::No});
+    Ctrl(List(0), Qt::Key_C);
+    QCOMPARE(shownAtPrompt, (std::vector<std::pair<int, int>>{{1, 1}}));
+    QCOMPARE(port_->MessageTexts(),
+             targetFull ? std::vector<std::string>{"The memory card is full."} : std::vector<std::string>{});
+  }
+
+  // --- Journeys: a user's story from start to end ---
+
+  void newCardAfterAnOpenOneAsksNothing() {
+    ui::frmSelvane& w = Open(Write("one.mcr"));
+    port_->choices.push_back(FileChoice{Path("fresh.mcr").toStdString(), 3});
+    Click("btnNew0");
+    QCOMPARE(ReadCardFile(Path("fresh.mcr").toStdString()).bytes, demo::CardBuilder().Build(Format::Mcr));
+    QStringList bare;
+    for (int slot = 1; slot <= 15; ++slot) bare << QStringLiteral("%1").arg(slot, 2, 10, QLatin1Char('0'));
+    QCOMPARE(Shown(0), bare);
+    QCOMPARE(port_->questions().size(), std::size_t{0});
+    QVERIFY(!w.pane(0).cardModified);
+  }
+
+  void moveALinkedSaveSaveBothAndReadThemBack() {
+    OpenTwo();
+    Click("btnResize");
+    ClickLine(0, 2);  // BRAVO's middle block
+    Ctrl(List(0), Qt::Key_M);
+    QCOMPARE(Shown(1).mid(0, 5),
+             (QStringList{"01  DELTA", "02  BRAVO", "03  Linked Slot 2", "04  Linked Slot 3", "05"}));
+    QCOMPARE(Shown(0).mid(0, 5), (QStringList{"01  ALPHA", "02", "03", "04", "05  CHARLIE"}));
+    Ctrl(List(0), Qt::Key_S);
+    Ctrl(List(1), Qt::Key_S);
+    QCOMPARE(port_->questions().size(), std::size_t{0});
+    for (int pane : {0, 1}) {
+      const std::string path = Box(pane)->text().toStdString();
+      const auto listing = BuildSlotLines(path, ReadCardFile(path).bytes);
+      QVERIFY(listing.has_value());
+      QStringList onDisk;
+      for (const std::string& line : listing->lines) onDisk << QString::fromStdString(line);
+      QCOMPARE(onDisk, Shown(pane));
+    }
+  }
+
+  // The edited entry of a deleted save no longer has a game ID's digits: its line would be bare
+  // once rebuilt, but Edit leaves the list as shown. A two-block save copied in then lands on the
+  // first line free as shown, and its second block on the first line free once the list is
+  // rebuilt after the first block: the edited one.
+  void editThenCopyLandsOnTheLinesAsRebuilt() {
+    const CardImage golf = demo::CardBuilder().AddSave(1, 2, "GOLF", "SLUS-00077").Build();
+    ui::frmSelvane& w = Open(Write("one.mcr", demo::CardBuilder().AddSave(1, 2, "GOLF", "SLUS-00077")),
+                             Write("two.mcr", TargetCard().AddSave(2, 1, "ECHO", "SLES-00055", 'E', true)));
+    Click("btnResize");
+    QCOMPARE(Shown(1).mid(0, 3), (QStringList{"01  DELTA", "02 -del- ECHO", "03"}));
+    ClickLine(1, 1);
+    WhenModal<ui::formData>(this, [&](ui::formData* dialog) {
+      auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("txtID"));
+      box->selectAll();
+      QTest::keyClicks(box, "ABCDEFGHIJ");
+      QTest::mouseClick(dialog->findChild<QWidget*>("btnOK"), Qt::LeftButton);
+    });
+    Ctrl(List(1), Qt::Key_E);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(&w.pane(1).image[SlotEntryOffset(2) + kEntryGameId]), 10),
+             "ABCDEFGHIJ");
+    QCOMPARE(Shown(1).mid(0, 3), (QStringList{"01  DELTA", "02 -del- ECHO", "03"}));
+    ClickLine(1, 1, Qt::LeftButton, Qt::ControlModifier);  // no target line
+    QCOMPARE(List(1)->selectionModel()->selectedRows().size(), 0);
+    ClickLine(0, 0);
+    Ctrl(List(0), Qt::Key_C);
+    QCOMPARE(Block(w.pane(1).image, 3), Block(golf, 1));
+    QCOMPARE(Block(w.pane(1).image, 2), Block(golf, 2));
+    QCOMPARE(ReadLe16(w.pane(1).image, SlotEntryOffset(3) + kEntryNextSlot), 1);
+    QCOMPARE(Shown(1).mid(0, 4), (QStringList{"01  DELTA", "02  Linked Slot 1", "03  GOLF", "04"}));
+  }
+
+  void typedPathThenCtrlSSavesThereWithoutAsking() {
+    ui::frmSelvane& w = Open(Write("one.mcr"));
+    const QString other = Write("two.mcr", TargetCard());
+    ClickLine(0, 0);
+    Click("btnDelete0");
+    Ctrl(Box(0), Qt::Key_A);
+    QTest::keyClicks(Box(0), other);
+    QCOMPARE(Box(0)->text(), other);
+    Ctrl(Box(0), Qt::Key_S);
+    QCOMPARE(port_->questions().size(), std::size_t{0});
+    QCOMPARE(ReadCardFile(other.toStdString()).bytes, w.pane(0).image);
+    QCOMPARE(ReadCardFile(Path("one.mcr").toStdString()).bytes, SourceCard().Build());
+    QVERIFY(!w.pane(0).cardModified);
+  }
+
+  void savesAskOnlyWhenAnotherProgramChangedTheFile() {
+    const std::filesystem::path card = Write("card.mcr").toStdString();
+    std::filesystem::last_write_time(card, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    ui::frmSelvane& w = Open(QString::fromStdString(card.string()));
+    for (int line : {0, 4}) {  // two saves in a row, of a file nobody else touched
+      ClickLine(0, line);
+      Click("btnDelete0");
+      Ctrl(List(0), Qt::Key_S);
+      QCOMPARE(port_->questions().size(), std::size_t{0});
+      QCOMPARE(ReadCardFile(card.string()).bytes, w.pane(0).image);
+    }
+    const auto saved = std::filesystem::last_write_time(card);
+    WriteFileAtomic(card.string(), TargetCard().Build(Format::Mcr));  // an emulator writes to it
+    std::filesystem::last_write_time(card, saved + std::chrono::seconds(3));
+    ClickLine(0, 1);
+    Click("btnDelete0");
+    port_->Answering({Answer::Yes});
+    Ctrl(List(0), Qt::Key_S);
+    QCOMPARE(port_->questions().size(), std::size_t{1});
+    QCOMPARE(port_->questions()[0].text, card.string() + " has changed on disk since it was opened. Overwrite it?");
+    QCOMPARE(ReadCardFile(card.string()).bytes, w.pane(0).image);
+  }
+
   // The window's own port shows real message boxes and file dialogs; each is closed from a timer.
   void realDialogsAreWired() {
     ui::QtUserPort port(nullptr);
-    QMessageBox::StandardButton preset = QMessageBox::NoButton;
-    WhenModal<QMessageBox>(this, [&](QMessageBox* box) {
-      preset = box->standardButton(box->defaultButton());
-      box->button(QMessageBox::Yes)->click();
-    });
-    QCOMPARE(port.Ask("Do you want to replace 'DELTA'?", Buttons::YesNo, Answer::No), Answer::Yes);
-    QCOMPARE(preset, QMessageBox::No);
+    // The buttons shown and the one Return presses.
+    for (const auto& [buttons, preset, shown] :
+         {std::tuple{Buttons::YesNo, Answer::No, QMessageBox::Yes | QMessageBox::No},
+          std::tuple{Buttons::YesNoCancel, Answer::Yes, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel}}) {
+      QMessageBox::StandardButtons seen;
+      WhenModal<QMessageBox>(this, [&](QMessageBox* box) {
+        seen = box->standardButtons();
+        QTest::keyClick(box, Qt::Key_Return);
+      });
+      QCOMPARE(port.Ask("Do you want to replace 'DELTA'?", buttons, preset), preset);
+      QCOMPARE(seen, shown);
+    }
     QString startFilter;
     WhenModal<QFileDialog>(this, [&](QFileDialog* dialog) {
       startFilter = dialog->selectedNameFilter();
