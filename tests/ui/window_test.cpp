@@ -777,6 +777,16 @@ class WindowTest : public QObject {
     QCOMPARE(ReadCardFile(card.string()).bytes, w.pane(0).image);
   }
 
+  // The popup menu as the user reads it: captions, the keys it shows, separators, in order.
+  void popupMenuItemsAndTheirKeys() {
+    QStringList items;
+    for (QAction* action : Open().popupMenu()->actions()) items << (action->isSeparator() ? "-" : action->text());
+    QCOMPARE(items,
+             QStringList({"&Open...\tCtrl+O", "&New\tCtrl+N", "-", "&Save\tCtrl+S", "Save &As...\tCtrl+T", "-",
+                          "&Edit Slot\tCtrl+E", "&Delete Slot\tCtrl+X", "Clear All Slots", "-",
+                          "&Undelete/Mark as Deleted\tCtrl+U", "-", "&Move Slot\tCtrl+M", "&Copy Slot\tCtrl+C"}));
+  }
+
   // The window's own port shows real message boxes and file dialogs; each is closed from a timer.
   void realDialogsAreWired() {
     ui::QtUserPort port(nullptr);
