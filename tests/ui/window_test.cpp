@@ -512,6 +512,7 @@ class WindowTest : public QObject {
         QTest::mouseClick(dialog->findChild<QWidget*>(QStringLiteral("optRegion%1").arg(option)), Qt::LeftButton);
       auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("txtID"));
       box->setFocus();
+      QTRY_VERIFY(box->hasFocus() && box->selectedText() == box->text());  // a busy machine is slow to focus
       QTest::keyClicks(box, typed);
       QLatin1String(close) == QLatin1String("Return")
           ? QTest::keyClick(box, Qt::Key_Return)
