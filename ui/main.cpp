@@ -7,10 +7,17 @@
 #include <vector>
 
 #include "shell/startup_registration.h"
+#ifdef SELVANE_HAVE_SIGNING
+#include "crypto/signature_primitives.h"
+#endif
 #include "ui/frm_selvane.h"
 #include "ui/qt_user_port.h"
 
 int main(int argc, char** argv) {
+#ifdef SELVANE_HAVE_SIGNING
+  // .vmp cards are signed when saved and checked when opened.
+  selvane::InstallSignaturePrimitives(&selvane::crypto::Primitives());
+#endif
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Selvane"));
   QApplication::setOrganizationName(QStringLiteral("Selvane"));
