@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/save_commands.h"
 #include "cli/slot_commands.h"
 
 namespace {
@@ -47,6 +48,7 @@ int Run(int argc, char** argv) {
   create->callback([&] { status = RunNew(target, io); });
 
   AddSlotCommands(app, io, status);
+  AddSaveCommands(app, io, status);
 
   try {
     app.parse(argc, argv);

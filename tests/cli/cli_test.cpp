@@ -100,7 +100,10 @@ TEST_F(Cli, ListAndInfo) {
   nlohmann::json doc = nlohmann::json::parse(run.out);
   EXPECT_EQ(doc["slots"][0]["checksumValid"], false);
   EXPECT_EQ(doc["slots"][1], nlohmann::json::parse(R"({"slot": 2, "line": "02  Three Blocks", "status": 81,
-                                   "nextSlot": 2, "checksumValid": true, "title": "Three Blocks"})"));
+                                   "nextSlot": 2, "checksumValid": true, "title": "Three Blocks",
+                                   "state": "in use", "saveSlot": 2, "gameTitle": "Ｔｈｒｅｅ　Ｂｌｏｃｋｓ",
+                                   "productCode": "SLUS-00001", "identifier": "", "region": "America",
+                                   "blocks": 3, "iconFrames": 1})"));
   EXPECT_EQ(doc["slots"][3]["nextSlot"], 0xFFFF);
   EXPECT_EQ(doc["slots"][5]["status"], 0xA1);
   doc.erase("slots");
@@ -122,6 +125,14 @@ TEST_F(Cli, ListAndInfo) {
   for (int slot = 7; slot <= 14; ++slot)
     table += (slot < 10 ? "0" : "") + std::to_string(slot) + "   0xA0   0x0000  valid    \n";
   table += "15   (entry lies past the end of the file)\n";
+  // Then the saves' details, from the entries alone: the blocks lie past the end.
+  table +=
+      "\nslot state         blocks region  product code identifier icon game title\n"
+      "01   in use        1      America SLUS-00001              0    \n"
+      "02   in use        3      America SLUS-00001              0    \n"
+      "03   link of the save in slot 02\n04   link of the save in slot 02\n05   free\n"
+      "06   deleted       1      Europe  SLES-12345              0    \n";
+  for (int slot = 7; slot <= 14; ++slot) table += (slot < 10 ? "0" : "") + std::to_string(slot) + "   free\n";
   EXPECT_EQ(Run({"info", cut}), (CliRun{0, table, ""}));
   EXPECT_NE(Run({"info", path}).out.find("\n02   0x51   0x0002  valid    Three Blocks\n"), std::string::npos);
 
@@ -184,7 +195,10 @@ TEST_F(Cli, UsageErrorsExitTwo) {
                                               {"frobnicate", card},
                                               {"delete", card, "16"},
                                               {"edit", card, "1"},
-                                              {"edit", card, "1", "--region", "pal"}};
+                                              {"edit", card, "1", "--region", "pal"},
+                                              {"icon", card, "1", "x.png", "--frame", "4"},
+                                              {"icon", card, "1", "x.png", "--scale", "0"},
+                                              {"icon", card, "0", "x.png"}};
   for (const auto& args : misuses) EXPECT_EQ(Run(args).status, 2) << ::testing::PrintToString(args);
   EXPECT_EQ(Get("card.mcr"), SampleCard());
 }
