@@ -1,6 +1,7 @@
 #include "slots/save_details.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace selvane {
 namespace {
@@ -115,11 +116,12 @@ Rgba PaletteColour(std::uint16_t value) {
 
 std::vector<std::uint8_t> SaveIcon::FrameRgba(int frame) const {
   if (frame < 0 || frame >= frames) return {};
-  std::vector<std::uint8_t> rgba;
-  rgba.reserve(kIconPixels * 4);
+  static_assert(sizeof(Rgba) == 4);
+  std::vector<std::uint8_t> rgba(kIconPixels * sizeof(Rgba));
+  std::uint8_t* out = rgba.data();
   for (std::uint8_t index : indices[static_cast<std::size_t>(frame)]) {
-    const Rgba& c = palette[index];
-    rgba.insert(rgba.end(), {c.r, c.g, c.b, c.a});
+    std::memcpy(out, &palette[index], sizeof(Rgba));
+    out += sizeof(Rgba);
   }
   return rgba;
 }
