@@ -40,7 +40,7 @@ std::vector<std::uint8_t> Picture(const SaveIcon& icon, int firstFrame, int fram
     const std::vector<std::uint8_t> frame = icon.FrameRgba(firstFrame + f);
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < side; ++x) {
-        const auto from = static_cast<std::size_t>(((y / scale) * kIconSide + x / scale) * 4);
+        const auto from = static_cast<std::size_t>((y / scale) * kIconSide + x / scale) * 4;
         const auto to =
             (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(f * side + x)) *
             4;

@@ -86,9 +86,10 @@ struct Cp932Decoder::Converter {
   iconv_t cd = iconv_open("UTF-8", "CP932");
   std::mutex lock;
   ~Converter() {
-    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+    if (available()) iconv_close(cd);
   }
-  bool available() const { return cd != reinterpret_cast<iconv_t>(-1); }
+  // iconv_open gives (iconv_t)-1 when the system has no such converter.
+  bool available() const { return reinterpret_cast<std::intptr_t>(cd) != -1; }
 };
 
 Cp932Decoder::Cp932Decoder() : converter_(std::make_unique<Converter>()) {}

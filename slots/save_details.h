@@ -34,10 +34,10 @@ inline constexpr int kPaletteColours = 16;
 inline constexpr std::size_t kIconFrameStart = kFrameSize;  // icon frame k at (k + 1) * 128
 inline constexpr int kIconSide = 16;                        // pixels, 4 bits each, low nibble left
 inline constexpr std::size_t kIconRowBytes = kIconSide / 2;
-inline constexpr std::size_t kIconPixels = kIconSide * kIconSide;
+inline constexpr std::size_t kIconPixels = std::size_t{kIconSide} * kIconSide;
 inline constexpr int kMaxIconFrames = 3;
 static_assert(kGameTitle + kGameTitleLength <= kIconPalette);
-static_assert(kIconPalette + 2 * kPaletteColours == kFrameSize);
+static_assert(kIconPalette + std::size_t{2} * kPaletteColours == kFrameSize);
 static_assert(kIconRowBytes * kIconSide == kFrameSize);
 static_assert(kIconFrameStart + kMaxIconFrames * kFrameSize <= kBlockSize);
 
