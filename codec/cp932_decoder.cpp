@@ -39,12 +39,17 @@ void AppendUtf8(std::string& out, wchar_t c) {
 // unit is one character.
 struct Cp932Decoder::Converter {
   static constexpr UINT kCodePage = 932;
+  static constexpr std::uint8_t kFirstHalfWidthKana = 0xA1;
+  static constexpr std::uint8_t kLastHalfWidthKana = 0xDF;
   bool available = IsValidCodePage(kCodePage) != 0;
 
   // One character: 1 or 2 bytes as the lead byte says; 0 when they decode to nothing valid.
+  // Windows's table gives the single bytes 0x80, 0xA0 and 0xFD-0xFF control or private-use
+  // characters; they start no character of the code page, as iconv's "CP932" says too.
   std::size_t DecodeOne(Bytes bytes, std::string& out) const {
     const std::size_t length = IsDBCSLeadByteEx(kCodePage, bytes[0]) ? 2 : 1;
     if (length > bytes.size()) return 0;
+    if (length == 1 && (bytes[0] < kFirstHalfWidthKana || bytes[0] > kLastHalfWidthKana)) return 0;
     wchar_t wide[2];
     const int n = MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(bytes.data()),
                                       static_cast<int>(length), wide, 2);

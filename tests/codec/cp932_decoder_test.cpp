@@ -48,7 +48,8 @@ TEST(Cp932Decoder, BytesThatStartNoCharacterBecomeReplacementCharacters) {
       {"0xFF between kana", "\x83\x41\xFF\x83\x41", "ア" + fffd + "ア"},
       {"lead byte cut off by the end", "AB\x82", "AB" + fffd},
       {"lead byte before a byte that cannot follow it", "\x82\x20Z", fffd + " Z"},
-      {"only bad bytes", "\xFD\xFE\xFF", fffd + fffd + fffd},
+      {"only bad bytes", "\xFD\xFE\xFF\xA0", fffd + fffd + fffd + fffd},
+      {"user-defined area (code page 932's private use)", "\xF0\x40", "\xEE\x80\x80"},
   };
   for (const auto& c : cases) EXPECT_EQ(Decode(c.bytes), c.utf8) << c.what;
 }
