@@ -7,6 +7,7 @@
 
 #include <QFrame>
 #include <QPixmap>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <functional>
@@ -54,7 +55,7 @@ class SaveCard : public QObject {
 
   QListWidget* list_;
   LineDetails details_;
-  QFrame* card_ = nullptr;
+  QPointer<QFrame> card_;  // a window of its own, which may go before the list does
   QLabel* icon_ = nullptr;
   QLabel* text_ = nullptr;
   QTimer* timer_ = nullptr;
