@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "cli/batch_commands.h"
 #include "cli/commands.h"
 #include "cli/slot_commands.h"
 
@@ -35,13 +36,9 @@ int Run(int argc, char** argv) {
                  "Print one JSON object (bytes of CARD's path that are not valid UTF-8 are replaced with U+FFFD)");
   info->callback([&] { status = RunInfo(card, json, io); });
 
-  std::string source;
-  std::string target;
-  auto* convert = app.add_subcommand("convert", "Write SRC's card to DST in the format DST's extension names");
-  convert->add_option("SRC", source, "Card file to read")->required();
-  convert->add_option("DST", target, "Card file to write")->required();
-  convert->callback([&] { status = RunConvert(source, target, io); });
+  AddConvertCommand(app, io, status);
 
+  std::string target;
   auto* create = app.add_subcommand("new", "Write an empty card in DST's format");
   create->add_option("DST", target, "Card file to write")->required();
   create->callback([&] { status = RunNew(target, io); });
