@@ -44,6 +44,7 @@ int Run(int argc, char** argv) {
   create->callback([&] { status = RunNew(target, io); });
 
   AddSlotCommands(app, io, status);
+  AddCheckCommand(app, io, status);
 
   try {
     app.parse(argc, argv);

@@ -357,3 +357,57 @@ TEST_F(Cli, BatchConvertShowsProgressOnATerminal) {
 
 }  // namespace
 }  // namespace selvane
+
+namespace selvane {
+namespace {
+
+// check reads and reports; it never writes. Exit 0 clean, 1 findings, 2 a card that cannot be read.
+TEST_F(Cli, CheckReportsFindingsPerCardAndChangesNothing) {
+  const std::string clean = Put("clean.gme", CardBuilder().AddSave(1, 2, "Fine").Build(Format::Gme));
+  CardBuilder spoilt = CardBuilder().AddSave(1, 1, "A", "SLUS-00009").AddSave(4, 1, "B", "SLUS-00009");
+  spoilt.Raw()[SlotEntryOffset(2) + kEntryChecksum] ^= 1;
+  const std::string bad = Put("bad.mcr", spoilt.Build());
+  const auto before = Folder();
+  EXPECT_EQ(Run({"check", clean}), (CliRun{0, clean + ": no problems found\n", ""}));
+  EXPECT_EQ(Run({"check", clean, bad}),
+            (CliRun{1,
+                    clean + ": no problems found\n" + bad +
+                        ": slot 2: directory entry checksum is 0xA1 where 0xA0 is right; a console may show the slot "
+                        "as corrupted\n" +
+                        bad +
+                        ": slot 4: the save has the same name \"BASLUS-00009\" as the save in slot 1; a game "
+                        "sees only one of them\n",
+                    ""}));
+
+  fs::create_directory(Path("folder.mcr"));
+  ASSERT_EQ(mkfifo(Path("pipe.mcr").c_str(), 0600), 0);
+  const std::string big = Put("big.mcr", {1});
+  fs::resize_file(big, std::uintmax_t{4} * 1024 * 1024 * 1024);  // sparse: nothing is stored
+  const std::string txt = Put("card.txt", SampleCard());
+  const CliRun refused = Run({"check", Path("pipe.mcr"), big, Path("folder.mcr"), txt, bad});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.err, Path("pipe.mcr") + ": cannot be read: not a regular file\n" + big +
+                             ": cannot be read: file is larger than 16 MiB, too large for a memory card\n" +
+                             Path("folder.mcr") + ": cannot be read: " + Reason(EISDIR) + "\n" + txt +
+                             ": Memory card format not supported\n");
+
+  const CliRun json = Run({"check", "--json", bad, Path("folder.mcr")});
+  ASSERT_EQ(json.status, 2) << json;
+  const nlohmann::json doc = nlohmann::json::parse(json.out);
+  EXPECT_EQ(doc[0]["findings"][0], (nlohmann::json{{"slot", 2},
+                                                   {"kind", "entry-checksum"},
+                                                   {"what",
+                                                    "directory entry checksum is 0xA1 where 0xA0 is right; a "
+                                                    "console may show the slot as corrupted"}}));
+  EXPECT_EQ(doc[0]["findings"][1]["kind"], "duplicate-name");
+  EXPECT_EQ(doc[1],
+            (nlohmann::json{
+                {"path", Path("folder.mcr")}, {"readable", false}, {"reason", "cannot be read: " + Reason(EISDIR)}}));
+
+  auto after = Folder();
+  for (const char* added : {"folder.mcr", "pipe.mcr", "big.mcr", "card.txt"}) after.erase(added);
+  EXPECT_EQ(after, before);
+}
+
+}  // namespace
+}  // namespace selvane
