@@ -18,7 +18,7 @@ int Run(int argc, char** argv) {
   using namespace selvane::cli;
   CLI::App app{"selvane-cli: list, inspect, convert and edit PlayStation memory card images.", "selvane-cli"};
   app.footer(kCardFormats);
-  app.set_version_flag("--version", "selvane-cli 1.1.0");
+  app.set_version_flag("--version", "selvane-cli " SELVANE_VERSION);
   app.require_subcommand(1);
 
   int status = kExitOk;
