@@ -13,9 +13,9 @@
 #else
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include "core/ascii.h"
-#endif
 
 namespace selvane {
 namespace fs = std::filesystem;

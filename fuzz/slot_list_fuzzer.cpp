@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Check(port.messages.empty() && std::ranges::equal(pane.lines, listing->lines), "the pane shows the built lines");
     for (std::size_t line = 0; line < pane.lines.size(); ++line) {
-      char number[3];
+      char number[24];  // room for any std::size_t
       std::snprintf(number, sizeof number, "%02zu", line + 1);
       Check(pane.lines.size() == kSlotCount && pane.lines[line].starts_with(number),
             "fifteen lines, each starting with its two-digit slot number");

@@ -151,11 +151,15 @@ RegStatus MemoryRegistry::QueryValueEx(RegKey key, std::string_view valueName, s
                                        std::uint32_t* size) {
   Call call = Begin(Function::QueryValueEx, valueName);
   const auto handle = handles_.find(key);
-  if (handle == handles_.end() || size == nullptr) {
+  if (handle == handles_.end()) {
     call.status = kInvalidHandle;
     return Record(std::move(call));
   }
   call.keyPath = handle->second.path;
+  if (size == nullptr) {
+    call.status = kInvalidParameter;
+    return Record(std::move(call));
+  }
   if ((handle->second.access & kKeyQueryValue) == 0) {
     call.status = kAccessDenied;
     return Record(std::move(call));
@@ -169,6 +173,8 @@ RegStatus MemoryRegistry::QueryValueEx(RegKey key, std::string_view valueName, s
   if (type != nullptr) *type = value->type;
   const std::size_t room = std::min<std::size_t>(*size, data.size());
   *size = static_cast<std::uint32_t>(bytes.size());
+  // An empty buffer asks for the length alone.
+  if (data.empty()) return Record(std::move(call));
   if (bytes.size() > room) {
     call.status = kMoreData;
   } else {
@@ -190,7 +196,10 @@ RegStatus MemoryRegistry::SetValueEx(RegKey key, std::string_view valueName, std
   if ((handle->second.access & kKeySetValue) == 0 || IsRefused(call.keyPath)) {
     call.status = kAccessDenied;
   } else {
-    Put(call.keyPath, valueName, type, data);
+    // A text is stored with its NUL, as advapi32 stores it.
+    std::vector<std::uint8_t> bytes(data.begin(), data.end());
+    if (type == kRegSz && !bytes.empty() && bytes.back() != 0) bytes.push_back(0);
+    Put(call.keyPath, valueName, type, bytes);
   }
   return Record(std::move(call));
 }

@@ -25,6 +25,7 @@ inline constexpr RegStatus kSuccess = 0;
 inline constexpr RegStatus kFileNotFound = 2;
 inline constexpr RegStatus kAccessDenied = 5;
 inline constexpr RegStatus kInvalidHandle = 6;
+inline constexpr RegStatus kInvalidParameter = 87;
 inline constexpr RegStatus kMoreData = 234;
 
 // Value type of a text value that ends in its NUL.
@@ -54,10 +55,12 @@ class Registry {
   virtual RegStatus CreateKey(RegKey key, std::string_view subKey, RegKey* result) = 0;
   // RegQueryValueExA: reads the value `valueName` (empty: the key's default value). On entry *size
   // is how many bytes of `data` may be filled; on return it is the value's length, also when the
-  // value does not fit (kMoreData, `data` then holds nothing useful). `type` may be null.
+  // value does not fit (kMoreData, `data` then holds nothing useful). An empty `data` asks for the
+  // length alone and succeeds. `type` may be null; `size` may not (kInvalidParameter).
   virtual RegStatus QueryValueEx(RegKey key, std::string_view valueName, std::uint32_t* type, MutableBytes data,
                                  std::uint32_t* size) = 0;
-  // RegSetValueExA: stores `data` as the value `valueName` with the given type.
+  // RegSetValueExA: stores `data` as the value `valueName` with the given type. A kRegSz text that
+  // does not end in its NUL is stored with one added.
   virtual RegStatus SetValueEx(RegKey key, std::string_view valueName, std::uint32_t type, Bytes data) = 0;
   // RegCloseKey.
   virtual RegStatus CloseKey(RegKey key) = 0;

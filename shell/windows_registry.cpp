@@ -4,13 +4,14 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace selvane::shell {
 namespace {
 
 static_assert(kSuccess == ERROR_SUCCESS && kFileNotFound == ERROR_FILE_NOT_FOUND &&
               kAccessDenied == ERROR_ACCESS_DENIED && kInvalidHandle == ERROR_INVALID_HANDLE &&
-              kMoreData == ERROR_MORE_DATA);
+              kInvalidParameter == ERROR_INVALID_PARAMETER && kMoreData == ERROR_MORE_DATA);
 static_assert(kRegSz == REG_SZ);
 static_assert(kKeyQueryValue == KEY_QUERY_VALUE && kKeySetValue == KEY_SET_VALUE &&
               kKeyCreateSubKey == KEY_CREATE_SUB_KEY && kKeyEnumerateSubKeys == KEY_ENUMERATE_SUB_KEYS &&
@@ -50,18 +51,27 @@ RegStatus WindowsRegistry::CreateKey(RegKey key, std::string_view subKey, RegKey
 
 RegStatus WindowsRegistry::QueryValueEx(RegKey key, std::string_view valueName, std::uint32_t* type, MutableBytes data,
                                         std::uint32_t* size) {
-  if (size == nullptr) return ERROR_INVALID_PARAMETER;
+  if (size == nullptr) return kInvalidParameter;
   DWORD valueType = 0;
   DWORD length = std::min<DWORD>(*size, static_cast<DWORD>(std::min<std::size_t>(data.size(), MAXDWORD)));
-  const LONG status =
-      RegQueryValueExA(ToHkey(key), std::string(valueName).c_str(), nullptr, &valueType, data.data(), &length);
+  // A null buffer is advapi32's way to ask for the length alone.
+  const LONG status = RegQueryValueExA(ToHkey(key), std::string(valueName).c_str(), nullptr, &valueType,
+                                       data.empty() ? nullptr : data.data(), &length);
   if (type != nullptr) *type = valueType;
   *size = length;
   return status;
 }
 
 RegStatus WindowsRegistry::SetValueEx(RegKey key, std::string_view valueName, std::uint32_t type, Bytes data) {
-  if (data.size() > MAXDWORD) return ERROR_INVALID_PARAMETER;
+  if (data.size() >= MAXDWORD) return kInvalidParameter;
+  // advapi32 adds a text's missing NUL only when the byte after the data happens to be one; the
+  // NUL is added here so that the stored value does not depend on the caller's memory.
+  std::vector<std::uint8_t> text;
+  if (type == REG_SZ && !data.empty() && data.back() != 0) {
+    text.assign(data.begin(), data.end());
+    text.push_back(0);
+    data = text;
+  }
   return RegSetValueExA(ToHkey(key), std::string(valueName).c_str(), 0, type, data.data(),
                         static_cast<DWORD>(data.size()));
 }

@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSettings>
+#include <algorithm>
 
 #include "core/card.h"
 #include "slots/card_file.h"
@@ -72,24 +73,14 @@ class ShowFirstPort : public UserPort {
   UserPort& port_;
 };
 
-// The Ctrl keys that a path box hands to the window's commands without editing its text first;
-// the others of the command table (X and C) keep their text-editing meaning there.
-bool IsPathBoxCommandKey(const QKeyEvent& key) {
-  if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier) return false;
-  switch (key.key()) {
-    case Qt::Key_O:
-    case Qt::Key_N:
-    case Qt::Key_S:
-    case Qt::Key_T:
-    case Qt::Key_D:
-    case Qt::Key_M:
-    case Qt::Key_U:
-    case Qt::Key_E:
-      return true;
-    default:
-      return false;
-  }
-}
+// Ctrl keys that a path box keeps for editing its text (cut, copy, paste, undo, select all). Their
+// command, when they have one, runs after the box has had the key; every other command key is kept
+// from the box, so that it never edits the text before its command runs.
+constexpr Qt::Key kTextEditingKeys[] = {Qt::Key_X, Qt::Key_C, Qt::Key_V, Qt::Key_Z, Qt::Key_A};
+
+constexpr Qt::Key kNoKey = Qt::Key_unknown;
+
+bool IsCtrlOnly(Qt::KeyboardModifiers modifiers) { return (modifiers & ~Qt::KeypadModifier) == Qt::ControlModifier; }
 
 constexpr char kCreditsText[] =
     "Selvane 1.1, by the Selvane developers\r\n"
@@ -225,37 +216,62 @@ QMenu* frmSelvane::popupMenu() {
   return mnuMenu_;
 }
 
+// The popup menu and the Ctrl keys, one row a command, in menu order; a row without a name is a
+// separator. The menu shows the first key of a row; Form_KeyUp handles every key of it (Ctrl+D
+// deletes as Ctrl+X does, without being shown).
+const frmSelvane::Command frmSelvane::kCommands[] = {
+    {"mnuOpen", "&Open...", {Qt::Key_O, kNoKey}, &frmSelvane::mnuOpen_Click},
+    {"mnuNew", "&New", {Qt::Key_N, kNoKey}, &frmSelvane::mnuNew_Click},
+    {},
+    {"mnuSave", "&Save", {Qt::Key_S, kNoKey}, &frmSelvane::mnuSave_Click},
+    {"mnuSaveAs", "Save &As...", {Qt::Key_T, kNoKey}, &frmSelvane::mnuSaveAs_Click},
+    {},
+    {"mnuEdit", "&Edit Slot", {Qt::Key_E, kNoKey}, &frmSelvane::mnuEdit_Click},
+    {"mnuDelete", "&Delete Slot", {Qt::Key_X, Qt::Key_D}, &frmSelvane::mnuDelete_Click},
+    {"mnuClearAll", "Clear All Slots", {kNoKey, kNoKey}, &frmSelvane::mnuClearAll_Click},
+    {},
+    {"mnuToggleDeleted", "&Undelete/Mark as Deleted", {Qt::Key_U, kNoKey}, &frmSelvane::mnuToggleDeleted_Click},
+    {},
+    {"mnuMove", "&Move Slot", {Qt::Key_M, kNoKey}, &frmSelvane::mnuMove_Click},
+    {"mnuCopy", "&Copy Slot", {Qt::Key_C, kNoKey}, &frmSelvane::mnuCopy_Click},
+};
+
+const frmSelvane::Command* frmSelvane::CommandForKey(int keyCode) {
+  if (keyCode == kNoKey) return nullptr;
+  for (const Command& command : kCommands) {
+    if (command.name && std::find(command.keys.begin(), command.keys.end(), keyCode) != command.keys.end()) {
+      return &command;
+    }
+  }
+  return nullptr;
+}
+
+bool frmSelvane::IsPathBoxCommandKey(const QKeyEvent& key) {
+  return IsCtrlOnly(key.modifiers()) && CommandForKey(key.key()) &&
+         std::find(std::begin(kTextEditingKeys), std::end(kTextEditingKeys), key.key()) == std::end(kTextEditingKeys);
+}
+
 void frmSelvane::BuildMenu() {
   mnuMenu_ = new QMenu(this);
   mnuMenu_->setObjectName(QStringLiteral("mnuMenu"));
   mnuMenu_->setAccessibleName(QStringLiteral("Slot menu"));
   int separators = 0;
-  auto item = [this](const char* name, const char* caption, QKeyCombination key, void (frmSelvane::*handler)()) {
-    QString text = QString::fromLatin1(caption);
+  for (const Command& command : kCommands) {
+    if (!command.name) {
+      mnuMenu_->addSeparator()->setObjectName(QStringLiteral("mnuSep%1").arg(++separators));
+      continue;
+    }
+    QString text = QString::fromLatin1(command.caption);
     // The keys are handled by Form_KeyUp; the menu only shows them.
-    if (key.key() != Qt::Key_unknown) text += QLatin1Char('\t') + QKeySequence(key).toString(QKeySequence::NativeText);
+    if (command.keys[0] != kNoKey) {
+      text +=
+          QLatin1Char('\t') + QKeySequence(Qt::ControlModifier | command.keys[0]).toString(QKeySequence::NativeText);
+    }
     QAction* action = mnuMenu_->addAction(text);
-    action->setObjectName(QString::fromLatin1(name));
+    action->setObjectName(QString::fromLatin1(command.name));
+    const auto handler = command.handler;
     connect(action, &QAction::triggered, this, [this, handler] { Handle([this, handler] { (this->*handler)(); }); });
-  };
-  auto separator = [this, &separators] {
-    mnuMenu_->addSeparator()->setObjectName(QStringLiteral("mnuSep%1").arg(++separators));
-  };
-  const Qt::KeyboardModifier ctrl = Qt::ControlModifier;
-  item("mnuOpen", "&Open...", ctrl | Qt::Key_O, &frmSelvane::mnuOpen_Click);
-  item("mnuNew", "&New", ctrl | Qt::Key_N, &frmSelvane::mnuNew_Click);
-  separator();
-  item("mnuSave", "&Save", ctrl | Qt::Key_S, &frmSelvane::mnuSave_Click);
-  item("mnuSaveAs", "Save &As...", ctrl | Qt::Key_T, &frmSelvane::mnuSaveAs_Click);
-  separator();
-  item("mnuEdit", "&Edit Slot", ctrl | Qt::Key_E, &frmSelvane::mnuEdit_Click);
-  item("mnuDelete", "&Delete Slot", ctrl | Qt::Key_X, &frmSelvane::mnuDelete_Click);
-  item("mnuClearAll", "Clear All Slots", QKeyCombination(Qt::Key_unknown), &frmSelvane::mnuClearAll_Click);
-  separator();
-  item("mnuToggleDeleted", "&Undelete/Mark as Deleted", ctrl | Qt::Key_U, &frmSelvane::mnuToggleDeleted_Click);
-  separator();
-  item("mnuMove", "&Move Slot", ctrl | Qt::Key_M, &frmSelvane::mnuMove_Click);
-  item("mnuCopy", "&Copy Slot", ctrl | Qt::Key_C, &frmSelvane::mnuCopy_Click);
+  }
 }
 
 bool frmSelvane::isWide() const { return width() == ClientWidth(kWideWidthTwips); }
@@ -470,43 +486,12 @@ void frmSelvane::btnResize_Click() { SetWideLayout(!isWide()); }
 void frmSelvane::lblCredits_Click() { port_->ShowMessage(kCreditsText, MessageIcon::Information); }
 
 void frmSelvane::Form_KeyUp(int keyCode, Qt::KeyboardModifiers shift) {
-  if ((shift & ~Qt::KeypadModifier) != Qt::ControlModifier) return;
+  if (!IsCtrlOnly(shift)) return;
   if (QWidget* focused = focusWidget()) {
     const QVariant pane = focused->property(kPaneProperty);
     if (pane.isValid()) PopupPane = pane.toInt();
   }
-  switch (keyCode) {
-    case Qt::Key_O:
-      mnuOpen_Click();
-      break;
-    case Qt::Key_S:
-      mnuSave_Click();
-      break;
-    case Qt::Key_T:
-      mnuSaveAs_Click();
-      break;
-    case Qt::Key_X:
-    case Qt::Key_D:
-      mnuDelete_Click();
-      break;
-    case Qt::Key_M:
-      mnuMove_Click();
-      break;
-    case Qt::Key_C:
-      mnuCopy_Click();
-      break;
-    case Qt::Key_N:
-      mnuNew_Click();
-      break;
-    case Qt::Key_U:
-      mnuToggleDeleted_Click();
-      break;
-    case Qt::Key_E:
-      mnuEdit_Click();
-      break;
-    default:
-      break;
-  }
+  if (const Command* command = CommandForKey(keyCode)) (this->*command->handler)();
 }
 
 void frmSelvane::mnuOpen_Click() { btnBrowse_Click(PopupPane); }

@@ -15,6 +15,7 @@
 #include "ui/pane_view.h"
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -71,6 +72,16 @@ class frmSelvane : public QMainWindow {  // NOLINT(readability-identifier-naming
   void BuildControls();
   void BuildPane(int index, QWidget* parent, QPoint origin);
   void BuildMenu();
+  // A command of the popup menu and the Ctrl keys.
+  struct Command {
+    const char* name = nullptr;                                     // the menu item's object name; none for a separator
+    const char* caption = nullptr;                                  // the item's text with its access key
+    std::array<Qt::Key, 2> keys{Qt::Key_unknown, Qt::Key_unknown};  // Ctrl keys (Key_unknown: none); the first is shown
+    void (frmSelvane::*handler)() = nullptr;
+  };
+  static const Command kCommands[];
+  static const Command* CommandForKey(int keyCode);
+  static bool IsPathBoxCommandKey(const QKeyEvent& key);
   // The controls right of the narrow window: the transfer and compare buttons and pane 1. They
   // are made the first time the window widens or pane 1 is otherwise needed.
   void BuildWideControls();

@@ -359,22 +359,6 @@ class WindowTest : public QObject {
     QCOMPARE(w.pane(1).cardModified, c.modified1);
   }
 
-  void compareAnswersWithItsIcon_data() {
-    QTest::addColumn<bool>("same");
-    QTest::newRow("identical") << true;
-    QTest::newRow("different") << false;
-  }
-  void compareAnswersWithItsIcon() {
-    QFETCH(bool, same);
-    Open(Write("one.mcr"), Write("two.mcr", same ? SourceCard() : TargetCard()));
-    Click("btnResize");
-    for (int pane : {0, 1}) ClickLine(pane, 0);
-    Click("btnCompare");
-    QCOMPARE(port_->MessageTexts(),
-             std::vector<std::string>{same ? "Slots are IDENTICAL!" : "Slots are the DIFFERENT!!"});
-    QCOMPARE(port_->messages()[0].icon, same ? MessageIcon::Information : MessageIcon::Exclamation);
-  }
-
   void transferWidensAndAsksBeforeReplacing_data() {
     QTest::addColumn<bool>("byKey");  // Ctrl+M moves; a double-click copies
     QTest::addColumn<int>("line");
@@ -484,45 +468,6 @@ class WindowTest : public QObject {
     QCOMPARE(QDir(dir_->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
   }
 
-  // Another program rewrote the card file since it was opened: Save asks first; Yes writes, No
-  // writes nothing and keeps the unsaved work.
-  void cardChangedOnDiskAsksBeforeSaving_data() {
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("Yes writes") << true;
-    QTest::newRow("No saves nothing") << false;
-  }
-  void cardChangedOnDiskAsksBeforeSaving() {
-    QFETCH(bool, yes);
-    const std::filesystem::path card = Write("card.mcr").toStdString();
-    std::filesystem::last_write_time(card, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
-    ui::frmSelvane& w = Open(QString::fromStdString(card.string()));
-    ClickLine(0, 0);
-    Click("btnDelete0");
-    const auto loaded = std::filesystem::last_write_time(card);
-    WriteFileAtomic(card.string(), TargetCard().Build(Format::Mcr));  // same length, a later time
-    std::filesystem::last_write_time(card, loaded + std::chrono::seconds(3));
-    port_->Answering({yes ? Answer::Yes : Answer::No});
-    ClickLine(0, 3, Qt::RightButton);
-    QMenu* menu = w.popupMenu();
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->findChild<QAction*>("mnuSave")).center());
-    QCOMPARE(port_->questions().size(), std::size_t{1});
-    QCOMPARE(port_->questions()[0].text, card.string() + " has changed on disk since it was opened. Overwrite it?");
-    QCOMPARE(port_->questions()[0].buttons, Buttons::YesNo);
-    QCOMPARE(port_->questions()[0].defaultAnswer, Answer::No);
-    QCOMPARE(ReadCardFile(card.string()).bytes, yes ? w.pane(0).image : TargetCard().Build(Format::Mcr));
-    QCOMPARE(w.pane(0).cardModified, !yes);
-  }
-
-  void newWritesAnEmptyCardAndOpensIt() {
-    ui::frmSelvane& w = Open();
-    port_->choices.push_back(FileChoice{Path("blank").toStdString(), 6});  // DexDrive
-    Click("btnNew0");
-    QCOMPARE(port_->requests.at(0).title, "Save New Memory Card 1 As...");
-    QCOMPARE(ReadCardFile(Path("blank.gme").toStdString()).bytes, demo::CardBuilder().Build(Format::Gme));
-    QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("txtMemCard0"))->text(), Path("blank.gme"));
-    QCOMPARE(List(0)->count(), 15);
-  }
-
   void closingAsksForEachModifiedPane() {
     ui::frmSelvane& w = OpenTwo();
     Click("btnResize");
@@ -567,6 +512,7 @@ class WindowTest : public QObject {
         QTest::mouseClick(dialog->findChild<QWidget*>(QStringLiteral("optRegion%1").arg(option)), Qt::LeftButton);
       auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("txtID"));
       box->setFocus();
+      QTRY_VERIFY(box->hasFocus() && box->selectedText() == box->text());  // a busy machine is slow to focus
       QTest::keyClicks(box, typed);
       QLatin1String(close) == QLatin1String("Return")
           ? QTest::keyClick(box, Qt::Key_Return)
@@ -677,9 +623,11 @@ class WindowTest : public QObject {
 
   void newCardAfterAnOpenOneAsksNothing() {
     ui::frmSelvane& w = Open(Write("one.mcr"));
-    port_->choices.push_back(FileChoice{Path("fresh.mcr").toStdString(), 3});
+    port_->choices.push_back(FileChoice{Path("fresh").toStdString(), 6});  // DexDrive
     Click("btnNew0");
-    QCOMPARE(ReadCardFile(Path("fresh.mcr").toStdString()).bytes, demo::CardBuilder().Build(Format::Mcr));
+    QCOMPARE(port_->requests.at(0).title, "Save New Memory Card 1 As...");
+    QCOMPARE(ReadCardFile(Path("fresh.gme").toStdString()).bytes, demo::CardBuilder().Build(Format::Gme));
+    QCOMPARE(Box(0)->text(), Path("fresh.gme"));
     QStringList bare;
     for (int slot = 1; slot <= 15; ++slot) bare << QStringLiteral("%1").arg(slot, 2, 10, QLatin1Char('0'));
     QCOMPARE(Shown(0), bare);
@@ -775,6 +723,16 @@ class WindowTest : public QObject {
     QCOMPARE(port_->questions().size(), std::size_t{1});
     QCOMPARE(port_->questions()[0].text, card.string() + " has changed on disk since it was opened. Overwrite it?");
     QCOMPARE(ReadCardFile(card.string()).bytes, w.pane(0).image);
+  }
+
+  // The popup menu as the user reads it: captions, the keys it shows, separators, in order.
+  void popupMenuItemsAndTheirKeys() {
+    QStringList items;
+    for (QAction* action : Open().popupMenu()->actions()) items << (action->isSeparator() ? "-" : action->text());
+    QCOMPARE(items,
+             QStringList({"&Open...\tCtrl+O", "&New\tCtrl+N", "-", "&Save\tCtrl+S", "Save &As...\tCtrl+T", "-",
+                          "&Edit Slot\tCtrl+E", "&Delete Slot\tCtrl+X", "Clear All Slots", "-",
+                          "&Undelete/Mark as Deleted\tCtrl+U", "-", "&Move Slot\tCtrl+M", "&Copy Slot\tCtrl+C"}));
   }
 
   // The window's own port shows real message boxes and file dialogs; each is closed from a timer.
