@@ -89,7 +89,11 @@ const FormatFacts& FactsOf(Format format) {
                        [format](const FormatFacts& f) { return f.format == format; });
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+  std::string quoted(1, '"');
+  quoted.append(text).push_back('"');
+  return quoted;
+}
 
 }  // namespace
 

@@ -1,11 +1,13 @@
 // The slot list of any image under every path of kPaths: BuildSlotLines and RefreshSlots never
 // read outside the image (the address sanitizer watches) and never change it; a listed card gets
 // fifteen lines, each starting with its two-digit slot number, and a refused path one message
-// with the previous list kept. Each slot's save details (icon, title, name fields, blocks) are read
-// from bytes of the image only and stay within their bounds. The input is the image.
+// with the previous list kept; the card check reads any image the same way. Each slot's save
+// details (icon, title, name fields, blocks) are read from bytes of the image only and stay within
+// their bounds. The input is the image.
 #include <algorithm>
 
 #include "fuzz/fuzz_support.h"
+#include "slots/card_check.h"
 #include "slots/pane.h"
 #include "slots/save_details.h"
 #include "slots/slot_list.h"
@@ -43,6 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::string_view path : fuzz::kPaths) {
     const auto listing = BuildSlotLines(path, pane.image);
     const auto format = FormatFromPath(path);
+    if (format) {
+      for (const CardFinding& finding : CheckCard(pane.image, *format)) {
+        Check(finding.slot >= 0 && finding.slot <= kSlotCount && !finding.what.empty(),
+              "every finding of the card check names a slot of the card (or the card) and says what");
+      }
+    }
     Check(listing.has_value() == (format && DataOffset(pane.image, *format)),
           "a card is listed exactly when its path names a format and the image has its DataOffset");
     const std::vector<std::string> kept(kSlotCount, "kept");

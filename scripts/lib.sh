@@ -12,6 +12,7 @@ SELVANE_GUI_TEST_PACKAGES=(xvfb xauth dbus dbus-x11 at-spi2-core python3-pyatspi
   desktop-file-utils shared-mime-info)
 SELVANE_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 wine)
 SELVANE_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+SELVANE_PACKAGE_PACKAGES=(dpkg-dev fakeroot file gzip help2man appstream lintian desktop-file-utils)
 
 # Installs the named packages that are missing (apt-get update first; sudo when not root).
 ensure_packages() {
