@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
+#include "cli/save_commands.h"
 #include "core/file_io.h"
 #include "slots/card_file.h"
 #include "slots/slot_list.h"
@@ -89,6 +90,7 @@ int RunInfo(const std::string& card, bool json, Streams io) {
       s["checksumValid"] = nullptr;
     }
     s["title"] = DecodeTitle(ClipRead(image, offset + SaveBlockOffset(slot), kFrameSize));
+    AddSaveDetails(s, ReadSaveDetails(image, offset, slot, CliTitleDecoder()));
     slots.push_back(s);
   }
   doc["slots"] = slots;
@@ -116,6 +118,7 @@ int RunInfo(const std::string& card, bool json, Streams io) {
            << (s["checksumValid"].get<bool>() ? "valid   " : "INVALID ") << " " << s["title"].get<std::string>()
            << "\n";
   }
+  PrintSaveDetails(io.out, doc["slots"]);
   return kExitOk;
 }
 

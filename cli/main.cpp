@@ -2,7 +2,9 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "cli/batch_commands.h"
 #include "cli/commands.h"
+#include "cli/save_commands.h"
 #include "cli/save_file_commands.h"
 #include "cli/slot_commands.h"
 
@@ -18,7 +20,7 @@ int Run(int argc, char** argv) {
   using namespace selvane::cli;
   CLI::App app{"selvane-cli: list, inspect, convert and edit PlayStation memory card images.", "selvane-cli"};
   app.footer(kCardFormats);
-  app.set_version_flag("--version", "selvane-cli 1.1.0");
+  app.set_version_flag("--version", "selvane-cli " SELVANE_VERSION);
   app.require_subcommand(1);
 
   int status = kExitOk;
@@ -36,18 +38,16 @@ int Run(int argc, char** argv) {
                  "Print one JSON object (bytes of CARD's path that are not valid UTF-8 are replaced with U+FFFD)");
   info->callback([&] { status = RunInfo(card, json, io); });
 
-  std::string source;
-  std::string target;
-  auto* convert = app.add_subcommand("convert", "Write SRC's card to DST in the format DST's extension names");
-  convert->add_option("SRC", source, "Card file to read")->required();
-  convert->add_option("DST", target, "Card file to write")->required();
-  convert->callback([&] { status = RunConvert(source, target, io); });
+  AddConvertCommand(app, io, status);
 
+  std::string target;
   auto* create = app.add_subcommand("new", "Write an empty card in DST's format");
   create->add_option("DST", target, "Card file to write")->required();
   create->callback([&] { status = RunNew(target, io); });
 
   AddSlotCommands(app, io, status);
+  AddSaveCommands(app, io, status);
+  AddCheckCommand(app, io, status);
   AddSaveFileCommands(app, io, status);
   InstallSigning();
 

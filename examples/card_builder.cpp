@@ -82,6 +82,34 @@ CardBuilder& CardBuilder::AddSave(int first, int blocks, std::string_view title,
   return *this;
 }
 
+CardBuilder& CardBuilder::SetTitleBytes(int slot, std::string_view bytes) {
+  constexpr std::size_t kTitleAt = 4;
+  constexpr std::size_t kTitleBytes = 64;
+  const std::size_t block = SaveBlockOffset(slot);
+  std::fill_n(raw_.begin() + static_cast<std::ptrdiff_t>(block + kTitleAt), kTitleBytes, 0);
+  for (std::size_t i = 0; i < bytes.size() && i < kTitleBytes; ++i) {
+    raw_[block + kTitleAt + i] = static_cast<std::uint8_t>(bytes[i]);
+  }
+  return *this;
+}
+
+CardBuilder& CardBuilder::SetIcon(int slot, const std::array<std::uint16_t, 16>& palette,
+                                  const std::vector<IconFrame>& frames, std::uint8_t flag) {
+  constexpr std::size_t kFlagAt = 2;
+  constexpr std::size_t kPaletteAt = 0x60;
+  const std::size_t block = SaveBlockOffset(slot);
+  const bool counted = !frames.empty() && frames.size() <= 3;
+  raw_[block + kFlagAt] = counted ? static_cast<std::uint8_t>(0x10 + frames.size()) : flag;
+  for (std::size_t c = 0; c < palette.size(); ++c) WriteLe16(raw_, block + kPaletteAt + 2 * c, palette[c]);
+  for (std::size_t f = 0; f < frames.size() && f < 3; ++f) {
+    const std::size_t at = block + (f + 1) * kFrameSize;
+    for (std::size_t i = 0; i < frames[f].size(); i += 2) {
+      raw_[at + i / 2] = static_cast<std::uint8_t>((frames[f][i] & 0x0F) | ((frames[f][i + 1] & 0x0F) << 4));
+    }
+  }
+  return *this;
+}
+
 CardBuilder& CardBuilder::SetStatus(int slot, std::uint8_t statusByte) {
   raw_[SlotEntryOffset(slot) + kEntryStatus] = statusByte;
   SealEntry(raw_, slot);

@@ -4,6 +4,8 @@
 #include <QIcon>
 #include <QStringList>
 #include <cstdint>
+#include <cstring>
+#include <iostream>
 #include <vector>
 
 #include "shell/startup_registration.h"
@@ -14,6 +16,12 @@
 #include "ui/qt_user_port.h"
 
 int main(int argc, char** argv) {
+  // "--version" alone prints the version, the one selvane-cli prints, without opening a window
+  // (so it works with no display); a card of that name opens as "./--version".
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::cout << "selvane " << SELVANE_VERSION << "\n";
+    return 0;
+  }
 #ifdef SELVANE_HAVE_SIGNING
   // .vmp cards are signed when saved and checked when opened.
   selvane::InstallSignaturePrimitives(&selvane::crypto::Primitives());

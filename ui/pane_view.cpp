@@ -9,6 +9,8 @@
 #include <QPushButton>
 
 #include "ui/fonts.h"
+#include "ui/qt_title_decoder.h"
+#include "ui/save_card.h"
 
 // The pictures are compiled into the static ui library; registering them here keeps the linker
 // from dropping them. Registering twice is harmless.
@@ -143,6 +145,7 @@ PaneView::PaneView(int index, QWidget* parent, QPoint origin) : index_(index), o
   lstSlot->setSelectionMode(QAbstractItemView::SingleSelection);
   lstSlot->setUniformItemSizes(true);
   lstSlot->setContextMenuPolicy(Qt::PreventContextMenu);
+  saveCard_ = new SaveCard(lstSlot, [this](int line) { return LineDetails(line); });
 
   slotNumberLine = place(new QFrame(parent), QStringLiteral("linSlotNumbers"), layout.slotNumberLine);
   slotNumberLine->setFrameShape(QFrame::VLine);
@@ -162,11 +165,19 @@ PaneView::PaneView(int index, QWidget* parent, QPoint origin) : index_(index), o
   for (QPushButton* button : {btnBrowse, btnNew, btnDelete, btnConvert}) button->setAutoDefault(false);
 }
 
+SaveDetails PaneView::LineDetails(int line) const {
+  const auto offset = pane_ ? PaneDataOffset(*pane_) : std::nullopt;
+  if (!offset) return {};
+  return ReadSaveDetails(pane_->image, *offset, line + 1, WindowTitleDecoder());
+}
+
 void PaneView::ShowLines(const Pane& pane) {
+  pane_ = &pane;
   const auto count = static_cast<int>(pane.lines.size());
   if (lstSlot->count() != count) {
     lstSlot->clear();
-    for (const std::string& line : pane.lines) lstSlot->addItem(QString::fromLocal8Bit(line));
+    const auto details = [this](int line) { return LineDetails(line); };
+    for (const std::string& line : pane.lines) lstSlot->addItem(NewSlotItem(QString::fromLocal8Bit(line), details));
   } else {
     for (int i = 0; i < count; ++i) {
       const QString text = QString::fromLocal8Bit(pane.lines[static_cast<std::size_t>(i)]);

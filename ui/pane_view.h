@@ -8,6 +8,7 @@
 #include <array>
 
 #include "slots/pane.h"
+#include "slots/save_details.h"
 #include "ui/twips.h"
 
 class QFrame;
@@ -20,6 +21,7 @@ class QWidget;
 namespace selvane::ui {
 
 class LogoLabel;
+class SaveCard;
 
 inline constexpr int kLogoCount = 6;
 
@@ -58,8 +60,11 @@ class PaneView {
 
   int index() const { return index_; }
 
-  // The list as the pane's model holds it: its lines and its selection.
+  // The list as the pane's model holds it: its lines and its selection. Each line's tooltip and
+  // accessible description (the save's details) are read from `pane` when asked for.
   void ShowLines(const Pane& pane);
+  // The details of the save on list line `line` (0 to 14) of the card the list shows.
+  SaveDetails LineDetails(int line) const;
   // The selected line of the list, -1 when none.
   int SelectedLine() const;
   // Shows logo k (0..5) in the pane's logo control, at logo k's place; any other k hides it.
@@ -81,6 +86,8 @@ class PaneView {
  private:
   int index_;
   QPoint origin_;
+  const Pane* pane_ = nullptr;  // the pane whose lines the list shows
+  SaveCard* saveCard_;
   LogoLabel* logo_;  // imgEmu
   int logoShown_ = -1;
 };

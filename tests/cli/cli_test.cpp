@@ -2,6 +2,7 @@
 // each command writes, and that a refused command prints "path: message", exits with 1 and leaves
 // every file as it was.
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -100,7 +101,10 @@ TEST_F(Cli, ListAndInfo) {
   nlohmann::json doc = nlohmann::json::parse(run.out);
   EXPECT_EQ(doc["slots"][0]["checksumValid"], false);
   EXPECT_EQ(doc["slots"][1], nlohmann::json::parse(R"({"slot": 2, "line": "02  Three Blocks", "status": 81,
-                                   "nextSlot": 2, "checksumValid": true, "title": "Three Blocks"})"));
+                                   "nextSlot": 2, "checksumValid": true, "title": "Three Blocks",
+                                   "state": "in use", "saveSlot": 2, "gameTitle": "Ｔｈｒｅｅ　Ｂｌｏｃｋｓ",
+                                   "productCode": "SLUS-00001", "identifier": "", "region": "America",
+                                   "blocks": 3, "iconFrames": 1})"));
   EXPECT_EQ(doc["slots"][3]["nextSlot"], 0xFFFF);
   EXPECT_EQ(doc["slots"][5]["status"], 0xA1);
   doc.erase("slots");
@@ -122,6 +126,14 @@ TEST_F(Cli, ListAndInfo) {
   for (int slot = 7; slot <= 14; ++slot)
     table += (slot < 10 ? "0" : "") + std::to_string(slot) + "   0xA0   0x0000  valid    \n";
   table += "15   (entry lies past the end of the file)\n";
+  // Then the saves' details, from the entries alone: the blocks lie past the end.
+  table +=
+      "\nslot state         blocks region  product code identifier icon game title\n"
+      "01   in use        1      America SLUS-00001              0    \n"
+      "02   in use        3      America SLUS-00001              0    \n"
+      "03   link of the save in slot 02\n04   link of the save in slot 02\n05   free\n"
+      "06   deleted       1      Europe  SLES-12345              0    \n";
+  for (int slot = 7; slot <= 14; ++slot) table += (slot < 10 ? "0" : "") + std::to_string(slot) + "   free\n";
   EXPECT_EQ(Run({"info", cut}), (CliRun{0, table, ""}));
   EXPECT_NE(Run({"info", path}).out.find("\n02   0x51   0x0002  valid    Three Blocks\n"), std::string::npos);
 
@@ -184,7 +196,10 @@ TEST_F(Cli, UsageErrorsExitTwo) {
                                               {"frobnicate", card},
                                               {"delete", card, "16"},
                                               {"edit", card, "1"},
-                                              {"edit", card, "1", "--region", "pal"}};
+                                              {"edit", card, "1", "--region", "pal"},
+                                              {"icon", card, "1", "x.png", "--frame", "4"},
+                                              {"icon", card, "1", "x.png", "--scale", "0"},
+                                              {"icon", card, "0", "x.png"}};
   for (const auto& args : misuses) EXPECT_EQ(Run(args).status, 2) << ::testing::PrintToString(args);
   EXPECT_EQ(Get("card.mcr"), SampleCard());
 }
@@ -239,6 +254,173 @@ TEST_F(Cli, SlotCommandsWriteTheCardBack) {
     EXPECT_EQ(Run(args), (CliRun{0, "", ""}));
     EXPECT_EQ(Get("card.ddf"), expected) << args[0];
   }
+}
+
+}  // namespace
+}  // namespace selvane
+
+namespace selvane {
+namespace {
+
+// convert --to: every file in one process, each under its own name with the new extension.
+TEST_F(Cli, BatchConvertWritesEveryFormat) {
+  std::vector<std::string> inputs;
+  for (Format from : kAllFormats) {
+    const std::string ext(FormatExtension(from));
+    inputs.push_back(Put("from_" + ext + "." + ext, SampleCard(from)));
+  }
+  for (Format to : kAllFormats) {
+    const std::string ext(FormatExtension(to));
+    const fs::path out = dir_ / ext;
+    fs::create_directory(out);
+    std::vector<std::string> args = {"convert", "--to", ext, "-o", out.string()};
+    args.insert(args.end(), inputs.begin(), inputs.end());
+    EXPECT_EQ(Run(args), (CliRun{0, "converted 7 of 7 to ." + ext + "\n", ""}));
+    for (Format from : kAllFormats) {
+      const fs::path written = out / ("from_" + std::string(FormatExtension(from)) + "." + ext);
+      EXPECT_EQ(ReadCardFile(written.string()).bytes, SampleCard(to)) << written;
+    }
+  }
+  // Beside the inputs, FORMAT in upper case with its dot; a second input of the same name is not
+  // allowed to replace the first one's output.
+  const std::string a = Put("card.mcr", SampleCard()), b = Put("card.gme", SampleCard(Format::Gme));
+  EXPECT_EQ(Run({"convert", "--to", ".PSX", a, b}),
+            (CliRun{1, "converted 1 of 2 to .psx; 1 failed\n",
+                    b + ": " + Path("card.psx") + " was already written from another file in this run\n"}));
+  EXPECT_EQ(Get("card.psx"), SampleCard(Format::Psx));
+}
+
+TEST_F(Cli, BatchConvertNamesEachFailureAndConvertsTheRest) {
+  const std::string good1 = Put("good1.mcr", SampleCard()), good2 = Put("good2.gme", SampleCard(Format::Gme));
+  const std::string taken = Put("taken.mcd", SampleCard(Format::Mcd));
+  const std::string old = Put("taken.mem", CardBuilder().Build(Format::Mem));
+  const std::string wrong = Put("wrong.mcr", SampleCard(Format::Mem));  // a .mem file under a raw card's name
+  const std::string big = Put("big.mcr", {1});
+  fs::resize_file(big, kMaxCardFileSize + 1);
+  fs::create_directory(Path("folder.mcr"));
+  const std::string missing = Path("missing.mcr"), folder = Path("folder.mcr");
+  std::vector<std::string> args = {"convert", "--to", "mem", good1, folder, missing, taken, wrong, big, good2};
+  std::string err = folder + ": cannot be read: " + Reason(EISDIR) + "\n" + missing +
+                    ": cannot be read: " + Reason(ENOENT) + "\n" + taken + ": " + old +
+                    " already exists (--force replaces it)\n" + wrong + ": File is in a wrong format.\n" + big +
+                    ": cannot be read: file is larger than 16 MiB, too large for a memory card\n";
+  std::size_t failed = 5;
+  if (geteuid() != 0) {  // the superuser reads any file whatever its permissions
+    const std::string locked = Put("locked.mcr", SampleCard());
+    fs::permissions(locked, fs::perms::none);
+    args.push_back(locked);
+    err += locked + ": cannot be read: " + Reason(EACCES) + "\n";
+    ++failed;
+  }
+  const auto before = Folder();
+  const std::string summary = "converted 2 of " + std::to_string(failed + 2) + " to .mem; ";
+  EXPECT_EQ(Run(args), (CliRun{1, summary + std::to_string(failed) + " failed\n", err}));
+  EXPECT_EQ(Get("good1.mem"), SampleCard(Format::Mem));
+  EXPECT_EQ(Get("good2.mem"), SampleCard(Format::Mem));
+  auto after = Folder();
+  after.erase("good1.mem");
+  after.erase("good2.mem");
+  EXPECT_EQ(after, before);  // the existing output, the inputs and nothing else
+  EXPECT_EQ(Run({"convert", "--to", "mem", "--force", taken}), (CliRun{0, "converted 1 of 1 to .mem\n", ""}));
+  EXPECT_EQ(Get("taken.mem"), SampleCard(Format::Mem));
+}
+
+TEST_F(Cli, BatchConvertMisuseTouchesNothing) {
+  const std::string card = Put("card.mcr", SampleCard());
+  const auto before = Folder();
+  const std::pair<std::vector<std::string>, CliRun> cases[] = {
+      {{"convert", "--to", "bin", card},
+       {2, "", "convert: unknown format 'bin'; --to takes one of: mem mcd mcr gme ddf psx ps srm vm1 vmp\n"}},
+      {{"convert", "--to", "mem", "-o", Path("nowhere"), card},
+       {1, "", Path("nowhere") + ": not a folder; nothing was converted\n"}},
+      {{"convert", card, Path("a.mem"), Path("b.mem")},
+       {2, "", "convert needs SRC and DST, or --to FORMAT and the files to convert (-o and --force go with --to)\n"}},
+      {{"convert", "--force", card, Path("a.mem")},
+       {2, "", "convert needs SRC and DST, or --to FORMAT and the files to convert (-o and --force go with --to)\n"}}};
+  for (const auto& [args, expected] : cases) {
+    EXPECT_EQ(Run(args), expected);
+    EXPECT_EQ(Folder(), before);
+  }
+  EXPECT_EQ(Run({"convert", "--to", "mem"}).status, 2);
+}
+
+// The progress line is for a person at a terminal: shown when standard error is one, and never in
+// a file (the other tests compare standard error whole).
+TEST_F(Cli, BatchConvertShowsProgressOnATerminal) {
+  const std::string a = Put("a.mcr", SampleCard()), b = Put("b.mcr", SampleCard());
+  int terminal = -1;
+  const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+  ASSERT_NE(child, -1);
+  if (child == 0) {
+    if (!freopen("/dev/null", "w", stdout)) _exit(126);
+    alarm(10);
+    execl(SELVANE_CLI_PATH, SELVANE_CLI_PATH, "convert", "--to", "ps", a.c_str(), b.c_str(), nullptr);
+    _exit(127);
+  }
+  std::string shown;
+  char buf[512];
+  for (ssize_t got; (got = read(terminal, buf, sizeof buf)) > 0;) shown.append(buf, static_cast<std::size_t>(got));
+  int status = 0;
+  waitpid(child, &status, 0);
+  close(terminal);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_NE(shown.find("[1/2] " + a), std::string::npos) << shown;
+  EXPECT_NE(shown.find("[2/2] " + b), std::string::npos) << shown;
+  EXPECT_EQ(Get("b.ps"), SampleCard(Format::Ps));
+}
+
+}  // namespace
+}  // namespace selvane
+
+namespace selvane {
+namespace {
+
+// check reads and reports; it never writes. Exit 0 clean, 1 findings, 2 a card that cannot be read.
+TEST_F(Cli, CheckReportsFindingsPerCardAndChangesNothing) {
+  const std::string clean = Put("clean.gme", CardBuilder().AddSave(1, 2, "Fine").Build(Format::Gme));
+  CardBuilder spoilt = CardBuilder().AddSave(1, 1, "A", "SLUS-00009").AddSave(4, 1, "B", "SLUS-00009");
+  spoilt.Raw()[SlotEntryOffset(2) + kEntryChecksum] ^= 1;
+  const std::string bad = Put("bad.mcr", spoilt.Build());
+  const auto before = Folder();
+  EXPECT_EQ(Run({"check", clean}), (CliRun{0, clean + ": no problems found\n", ""}));
+  EXPECT_EQ(Run({"check", clean, bad}),
+            (CliRun{1,
+                    clean + ": no problems found\n" + bad +
+                        ": slot 2: directory entry checksum is 0xA1 where 0xA0 is right; a console may show the slot "
+                        "as corrupted\n" +
+                        bad +
+                        ": slot 4: the save has the same name \"BASLUS-00009\" as the save in slot 1; a game "
+                        "sees only one of them\n",
+                    ""}));
+
+  fs::create_directory(Path("folder.mcr"));
+  ASSERT_EQ(mkfifo(Path("pipe.mcr").c_str(), 0600), 0);
+  const std::string big = Put("big.mcr", {1});
+  fs::resize_file(big, std::uintmax_t{4} * 1024 * 1024 * 1024);  // sparse: nothing is stored
+  const std::string txt = Put("card.txt", SampleCard());
+  const CliRun refused = Run({"check", Path("pipe.mcr"), big, Path("folder.mcr"), txt, bad});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.err, Path("pipe.mcr") + ": cannot be read: not a regular file\n" + big +
+                             ": cannot be read: file is larger than 16 MiB, too large for a memory card\n" +
+                             Path("folder.mcr") + ": cannot be read: " + Reason(EISDIR) + "\n" + txt +
+                             ": Memory card format not supported\n");
+
+  const CliRun json = Run({"check", "--json", bad, Path("folder.mcr")});
+  ASSERT_EQ(json.status, 2) << json;
+  const nlohmann::json doc = nlohmann::json::parse(json.out);
+  EXPECT_EQ(doc[0]["findings"][0], (nlohmann::json{{"slot", 2},
+                                                   {"kind", "entry-checksum"},
+                                                   {"what",
+                                                    "directory entry checksum is 0xA1 where 0xA0 is right; a "
+                                                    "console may show the slot as corrupted"}}));
+  EXPECT_EQ(doc[0]["findings"][1]["kind"], "duplicate-name");
+  EXPECT_EQ(doc[1],
+            (nlohmann::json{
+                {"path", Path("folder.mcr")}, {"readable", false}, {"reason", "cannot be read: " + Reason(EISDIR)}}));
+
+  auto after = Folder();
+  for (const char* added : {"folder.mcr", "pipe.mcr", "big.mcr", "card.txt"}) after.erase(added);
+  EXPECT_EQ(after, before);
 }
 
 }  // namespace

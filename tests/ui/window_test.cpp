@@ -3,10 +3,13 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -762,6 +765,43 @@ class WindowTest : public QObject {
     QCOMPARE(startFilter, "DexDrive (*.gme)");
     QCOMPARE(choice.value_or(FileChoice{}).path, Path("typed.mem").toStdString());
     QCOMPARE(choice.value_or(FileChoice{}).filterIndex, 1);
+  }
+
+  // Resting the pointer on a line shows the save's card: the title as the game wrote it (code page
+  // 932), codes, region, blocks; a link line names its save, a free line shows no card. The text is
+  // the line's accessible description too, the icon animates, and the lines stay as they were.
+  void hoveringALineShowsItsSaveCard() {
+    demo::CardBuilder card = SourceCard();
+    card.SetTitleBytes(1, "\x83\x81\x83\x5E\x83\x8B\x83\x58\x83\x89\x83\x62\x83\x4F 2");
+    demo::CardBuilder::IconFrame black{}, white{};
+    black.fill(1);
+    white.fill(2);
+    card.SetIcon(1, {0, 0x8000, 0x7FFF}, {black, white});
+    card.SetTitleBytes(5, "C\xFFHARLIE\x82");  // a byte that starts nothing; a lead byte cut off
+    Open(Write("titles.mcr", card));
+    const QStringList lines = Shown(0);
+    const std::pair<int, QString> cases[] = {
+        {0, "メタルスラッグ 2\nProduct code: SLUS-00011\nRegion: America\nBlocks: 1"},
+        {2, "Block 2 of the save in slot 2\nＢＲＡＶＯ\nProduct code: SLES-00022\nRegion: Europe\nBlocks: 3"},
+        {4, "C\uFFFDHARLIE\uFFFD\nProduct code: SLUS-00001\nRegion: America\nBlocks: 1"},
+        {6, ""}};
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(List(0));
+    for (const auto& [line, text] : cases) {
+      QHelpEvent hover(QEvent::ToolTip, At(0, line), List(0)->viewport()->mapToGlobal(At(0, line)));
+      QApplication::sendEvent(List(0)->viewport(), &hover);
+      auto* shown = w_->findChild<QFrame*>(QStringLiteral("saveCard0"));
+      QCOMPARE(shown && shown->isVisible(), !text.isEmpty());
+      if (!text.isEmpty()) QCOMPARE(shown->findChild<QLabel*>(QStringLiteral("saveCardText"))->text(), text);
+      QCOMPARE(list->child(line)->text(QAccessible::Description), text);
+      QCOMPARE(list->child(line)->text(QAccessible::Name), lines[line]);
+    }
+    QHelpEvent hover(QEvent::ToolTip, At(0, 0), List(0)->viewport()->mapToGlobal(At(0, 0)));
+    QApplication::sendEvent(List(0)->viewport(), &hover);
+    auto* icon = w_->findChild<QLabel*>(QStringLiteral("saveCardIcon"));
+    QCOMPARE(icon->pixmap().size(), QSize(48, 48));
+    const QRgb first = icon->pixmap().toImage().pixel(24, 24);
+    QTRY_VERIFY(icon->pixmap().toImage().pixel(24, 24) != first);
+    QCOMPARE(Shown(0), lines);
   }
 };
 

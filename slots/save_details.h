@@ -1,0 +1,117 @@
+// What a slot holds, as a person wants to see it: the save's icon, its title as the game wrote it,
+// the region, product code and identifier from its directory entry, its size in blocks and its
+// state in words. Read from the card image with every read clipped at its end.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/bytes.h"
+#include "core/layout.h"
+
+namespace selvane {
+
+// Turns the bytes of a save's title (code page 932: Shift-JIS with its common extensions, or plain
+// ASCII) into UTF-8. Bytes that do not decode become U+FFFD. The window and selvane-cli each give
+// one backed by a well-kept decoder of their platform.
+class TitleDecoder {
+ public:
+  virtual ~TitleDecoder() = default;
+  virtual std::string ToUtf8(Bytes shiftJis) const = 0;
+};
+
+// The title frame (frame 0 of a save's first block) and the icon frames after it.
+inline constexpr std::size_t kTitleMagic = 0;  // "SC"
+inline constexpr std::size_t kIconFlag = 2;    // 0x11, 0x12, 0x13: 1, 2, 3 icon frames
+inline constexpr std::size_t kGameTitle = 4;   // 64 bytes, zero-padded
+inline constexpr std::size_t kGameTitleLength = 64;
+inline constexpr std::size_t kIconPalette = 0x60;  // 16 little-endian 16-bit colours
+inline constexpr int kPaletteColours = 16;
+inline constexpr std::size_t kIconFrameStart = kFrameSize;  // icon frame k at (k + 1) * 128
+inline constexpr int kIconSide = 16;                        // pixels, 4 bits each, low nibble left
+inline constexpr std::size_t kIconRowBytes = kIconSide / 2;
+inline constexpr std::size_t kIconPixels = std::size_t{kIconSide} * kIconSide;
+inline constexpr int kMaxIconFrames = 3;
+static_assert(kGameTitle + kGameTitleLength <= kIconPalette);
+static_assert(kIconPalette + std::size_t{2} * kPaletteColours == kFrameSize);
+static_assert(kIconRowBytes * kIconSide == kFrameSize);
+static_assert(kIconFrameStart + kMaxIconFrames * kFrameSize <= kBlockSize);
+
+// The directory entry's file name: region prefix ("BA", "BE", "BI"), product code, identifier.
+inline constexpr std::size_t kEntryFileName = kEntrySaveName;
+inline constexpr std::size_t kFileNameLength = 20;
+inline constexpr std::size_t kRegionPrefixLength = 2;
+inline constexpr std::size_t kProductCodeLength = 10;
+static_assert(kEntryFileName + kFileNameLength < kEntryChecksum);
+static_assert(kEntryFileName + kRegionPrefixLength == kEntryGameId);
+
+struct Rgba {
+  std::uint8_t r = 0, g = 0, b = 0, a = 0;
+  bool operator==(const Rgba&) const = default;
+};
+
+// A palette colour as RGBA: 0x0000 is transparent, every other value opaque (0x8000 is black);
+// each 5-bit channel is widened to 8 bits as (c << 3) | (c >> 2).
+Rgba PaletteColour(std::uint16_t value);
+
+struct SaveIcon {
+  int frames = 0;  // 0 when the save has no icon
+  std::array<Rgba, kPaletteColours> palette{};
+  // Palette index of each pixel, row by row from the top left, per frame.
+  std::array<std::array<std::uint8_t, kIconPixels>, kMaxIconFrames> indices{};
+
+  // Frame `frame` (0-based) as 16 x 16 RGBA pixels, 4 bytes each, row by row; empty when the
+  // icon has no such frame.
+  std::vector<std::uint8_t> FrameRgba(int frame) const;
+  // How long each frame stays on the screen while the icon animates, in milliseconds: 2 frames
+  // change every 16 PAL video frames, 3 every 11; 0 for an icon that does not move.
+  int FrameMilliseconds() const;
+};
+
+enum class SlotState {
+  Free,         // a free entry
+  InUse,        // the first block of a save
+  Deleted,      // the first block of a deleted save
+  Link,         // a further block of a save
+  DeletedLink,  // a further block of a deleted save
+  Unknown,      // any other status byte
+  Missing,      // the entry lies past the end of the image
+};
+// "free", "in use", "deleted", "link", "deleted link", "unknown status", "past the end".
+std::string_view StateWords(SlotState state);
+
+struct SaveDetails {
+  int slot = 0;
+  SlotState state = SlotState::Missing;
+  // The slot of the first block of the save this slot belongs to: the slot itself for a first
+  // block, the slot reached by walking back over link lines for a link, 0 when there is none
+  // (free or unknown entries, a link with no first block above it).
+  int saveSlot = 0;
+  // The rest describes the save of `saveSlot` (empty when it is 0).
+  std::string title;   // UTF-8, cut at the first zero byte, trailing spaces removed
+  std::string region;  // "America", "Europe", "Japan"; empty for any other prefix
+  std::string productCode;
+  std::string identifier;
+  int blocks = 0;  // the first block and the link lines right below it, as a transfer takes them
+  SaveIcon icon;
+
+  bool HasSave() const { return saveSlot != 0; }
+  bool IsLink() const { return state == SlotState::Link || state == SlotState::DeletedLink; }
+  bool IsDeleted() const { return state == SlotState::Deleted || state == SlotState::DeletedLink; }
+};
+
+// The details of slot `slot` (1 to 15) of the raw card that starts at `dataOffset` of `image`.
+// Nothing outside the image is read: a save whose title frame is short or lacks "SC" has no title
+// and no icon, an icon flag outside 0x11-0x13 or icon frames past the end give no icon.
+SaveDetails ReadSaveDetails(Bytes image, std::size_t dataOffset, int slot, const TitleDecoder& decoder);
+
+// The details in a few lines of text (UTF-8, lines joined with "\n"): for a link, which block of
+// which slot's save it is, then the save's title, product code and identifier, region, blocks and
+// "Deleted" where it applies. Empty for a slot that belongs to no save.
+std::string DescribeSave(const SaveDetails& details);
+
+}  // namespace selvane

@@ -1,0 +1,227 @@
+// The save details read from a card: palette colours, icon frames and their pixel order, the title
+// cut handed to the decoder, the entry's name fields, link lines, block counts and short images.
+#include "slots/save_details.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "examples/card_builder.h"
+
+namespace selvane {
+namespace {
+
+// Hands the title bytes back as they came, so that tests see exactly what reached the decoder.
+struct BytesAsText : TitleDecoder {
+  std::string ToUtf8(Bytes shiftJis) const override { return {shiftJis.begin(), shiftJis.end()}; }
+};
+
+SaveDetails Read(const CardImage& image, int slot) { return ReadSaveDetails(image, 0, slot, BytesAsText()); }
+
+TEST(PaletteColour, TransparentBlackAndTheFiveToEightBitWidening) {
+  const struct {
+    std::uint16_t value;
+    Rgba rgba;
+  } cases[] = {
+      {0x0000, {0, 0, 0, 0}},      {0x8000, {0, 0, 0, 255}},       {0x001F, {255, 0, 0, 255}},
+      {0x03E0, {0, 255, 0, 255}},  {0x7C00, {0, 0, 255, 255}},     {0x0001, {8, 0, 0, 255}},
+      {0x0050, {132, 16, 0, 255}}, {0xFFFF, {255, 255, 255, 255}}, {0x2D6B, {90, 90, 90, 255}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PaletteColour(c.value), c.rgba) << std::hex << c.value;
+}
+
+TEST(SaveIcon, FrameCountAndRateFollowTheFlag) {
+  const struct {
+    std::uint8_t flag;
+    int frames;
+    int milliseconds;
+  } cases[] = {{0x00, 0, 0}, {0x10, 0, 0}, {0x11, 1, 0}, {0x12, 2, 320}, {0x13, 3, 220}, {0x14, 0, 0}, {0x21, 0, 0}};
+  const std::array<std::uint16_t, 16> palette{0x8000, 0x7FFF};
+  for (const auto& c : cases) {
+    demo::CardBuilder card;
+    card.AddSave(1, 1, "ICON").SetIcon(1, palette, {}, c.flag);
+    const SaveIcon icon = Read(card.RawCard(), 1).icon;
+    EXPECT_EQ(icon.frames, c.frames) << int{c.flag};
+    EXPECT_EQ(icon.FrameMilliseconds(), c.milliseconds) << int{c.flag};
+    EXPECT_EQ(icon.FrameRgba(c.frames).size(), 0u);
+    if (c.frames > 0) {
+      EXPECT_EQ(icon.FrameRgba(c.frames - 1).size(), 16u * 16u * 4u);
+    }
+  }
+}
+
+TEST(SaveIcon, LowNibbleIsTheLeftPixelAndEachFrameKeepsItsOwnPixels) {
+  std::array<std::uint16_t, 16> palette{};
+  for (std::size_t c = 1; c < palette.size(); ++c) palette[c] = static_cast<std::uint16_t>(c);  // red = index
+  std::vector<demo::CardBuilder::IconFrame> frames(3);
+  for (std::size_t f = 0; f < 3; ++f) {
+    for (std::size_t i = 0; i < 256; ++i) frames[f][i] = static_cast<std::uint8_t>((i + f * 5) % 16);
+  }
+  demo::CardBuilder card;
+  card.AddSave(2, 1, "ICON").SetIcon(2, palette, frames);
+  const CardImage& raw = card.RawCard();
+  // The first byte of frame 1 holds pixels 0 and 1: 0 on the left (low nibble), 1 on the right.
+  ASSERT_EQ(raw[SaveBlockOffset(2) + kFrameSize], 0x10);
+  const SaveIcon icon = Read(raw, 2).icon;
+  ASSERT_EQ(icon.frames, 3);
+  for (int f = 0; f < 3; ++f) {
+    const auto rgba = icon.FrameRgba(f);
+    for (std::size_t i = 0; i < 256; ++i) {
+      const std::size_t index = frames[static_cast<std::size_t>(f)][i];
+      ASSERT_EQ(icon.indices[static_cast<std::size_t>(f)][i], index) << "frame " << f << " pixel " << i;
+      ASSERT_EQ(rgba[4 * i], index == 0 ? 0 : ((index << 3) | (index >> 2))) << "frame " << f << " pixel " << i;
+      ASSERT_EQ(rgba[4 * i + 3], index == 0 ? 0 : 255);
+    }
+  }
+}
+
+TEST(SaveDetails, TitleIsCutAtTheFirstZeroAndItsPaddingDropped) {
+  const struct {
+    std::string bytes;
+    std::string title;
+  } cases[] = {
+      {"PLAIN ASCII", "PLAIN ASCII"},
+      {std::string("AB\0CD", 5), "AB"},
+      {std::string("\0XY", 3), ""},
+      {"\x83\x81\x83\x5E\x83\x8B", "\x83\x81\x83\x5E\x83\x8B"},  // passed on untouched to the decoder
+      {"PADDED   ", "PADDED"},
+      {"WIDE\xE3\x80\x80\xE3\x80\x80", "WIDE"},
+      {std::string(64, 'x'), std::string(64, 'x')},  // no zero at all: the whole field, and not a byte more
+  };
+  for (const auto& c : cases) {
+    demo::CardBuilder card;
+    card.AddSave(1, 1, "X").SetTitleBytes(1, c.bytes);
+    card.Raw()[SaveBlockOffset(1) + 68] = 'Z';  // the byte after the field
+    EXPECT_EQ(Read(card.RawCard(), 1).title, c.title);
+  }
+}
+
+TEST(SaveDetails, NameFieldsGiveRegionProductCodeAndIdentifier) {
+  const struct {
+    std::string name;
+    const char* region;
+    const char* product;
+    const char* identifier;
+  } cases[] = {
+      {"BASLUS-00418-PSPF2X0", "America", "SLUS-00418", "-PSPF2X0"},
+      {std::string("BISLPS-02636SRSYS\0\0\0", 20), "Japan", "SLPS-02636", "SRSYS"},
+      {std::string("BESLES-0\0AAAAAAAAAAA", 20), "Europe", "SLES-0", ""},
+      {"BXSLUS-00001ABC", "", "SLUS-00001", "ABC"},
+      {"XASLUS-00001ABC", "", "SLUS-00001", "ABC"},
+      {"BASLUS\x01\xFF"
+       "0001ABC",
+       "America", "SLUS??0001", "ABC"},
+  };
+  for (const auto& c : cases) {
+    demo::CardBuilder card;
+    card.AddSave(1, 1, "X");
+    std::fill_n(card.Raw().begin() + SlotEntryOffset(1) + kEntryFileName, kFileNameLength, 0);
+    std::copy(c.name.begin(), c.name.end(), card.Raw().begin() + SlotEntryOffset(1) + kEntryFileName);
+    const SaveDetails d = Read(card.RawCard(), 1);
+    EXPECT_EQ(d.region, c.region) << c.name;
+    EXPECT_EQ(d.productCode, c.product) << c.name;
+    EXPECT_EQ(d.identifier, c.identifier) << c.name;
+  }
+}
+
+// Slot 1: a one-block save; 2-4: a three-block save; 5-6: a deleted two-block save; 7: free;
+// 8: a link with a free line above it; 9: an unknown status.
+demo::CardBuilder Mixed() {
+  demo::CardBuilder card;
+  card.AddSave(1, 1, "ONE").AddSave(2, 3, "THREE", "SLES-00022", 'E').AddSave(5, 2, "GONE", "SLPS-00033", 'I', true);
+  card.AddSave(8, 1, "ORPHAN").SetStatus(8, status::kLinkS).AddSave(9, 1, "ODD").SetStatus(9, 0x42);
+  for (int slot : {1, 2, 5}) card.SetTitleBytes(slot, slot == 1 ? "ONE" : slot == 2 ? "THREE" : "GONE");
+  return card;
+}
+
+TEST(SaveDetails, StatesLinksAndBlocks) {
+  const struct {
+    int slot;
+    SlotState state;
+    int saveSlot;
+    int blocks;
+    const char* title;
+  } cases[] = {
+      {1, SlotState::InUse, 1, 1, "ONE"},    {2, SlotState::InUse, 2, 3, "THREE"},
+      {3, SlotState::Link, 2, 3, "THREE"},   {4, SlotState::Link, 2, 3, "THREE"},
+      {5, SlotState::Deleted, 5, 2, "GONE"}, {6, SlotState::DeletedLink, 5, 2, "GONE"},
+      {7, SlotState::Free, 0, 0, ""},        {8, SlotState::Link, 0, 0, ""},
+      {9, SlotState::Unknown, 0, 0, ""},
+  };
+  const CardImage raw = Mixed().RawCard();
+  for (const auto& c : cases) {
+    const SaveDetails d = Read(raw, c.slot);
+    EXPECT_EQ(d.state, c.state) << c.slot;
+    EXPECT_EQ(d.saveSlot, c.saveSlot) << c.slot;
+    EXPECT_EQ(d.blocks, c.blocks) << c.slot;
+    EXPECT_EQ(d.title, c.title) << c.slot;
+    EXPECT_EQ(DescribeSave(d).empty(), c.saveSlot == 0) << c.slot;
+  }
+  EXPECT_EQ(DescribeSave(Read(raw, 6)),
+            "Block 2 of the save in slot 5\nGONE\nProduct code: SLPS-00033\nRegion: Japan\nBlocks: 2\nDeleted");
+  EXPECT_EQ(StateWords(Read(raw, 3).state), "link");
+  EXPECT_EQ(Read(raw, 0).state, SlotState::Missing);
+  EXPECT_EQ(Read(raw, 16).state, SlotState::Missing);
+}
+
+TEST(SaveDetails, ShortImagesAndMissingTitleFramesGiveWhatExists) {
+  std::vector<demo::CardBuilder::IconFrame> frames(3);
+  demo::CardBuilder card;
+  card.AddSave(1, 2, "TWO").SetTitleBytes(1, "TWO").SetIcon(1, {0x8000}, frames);
+  card.AddSave(3, 1, "NOSC").SetTitleBytes(3, "NOSC");
+  card.Raw()[SaveBlockOffset(3) + 1] = 'X';
+  const CardImage full = card.RawCard();
+  const struct {
+    const char* what;
+    int slot;
+    std::size_t length;
+    SlotState state;
+    const char* title;
+    int frames;
+  } cases[] = {
+      {"whole card", 1, full.size(), SlotState::InUse, "TWO", 3},
+      {"no \"SC\"", 3, full.size(), SlotState::InUse, "", 0},
+      {"entry cut", 1, SlotEntryOffset(1) + kFrameSize - 1, SlotState::Missing, "", 0},
+      {"no block", 1, SaveBlockOffset(1), SlotState::InUse, "", 0},
+      {"half a magic", 1, SaveBlockOffset(1) + 1, SlotState::InUse, "", 0},
+      {"title cut", 1, SaveBlockOffset(1) + kGameTitle + 2, SlotState::InUse, "TW", 0},
+      {"palette cut", 1, SaveBlockOffset(1) + kIconPalette + 3, SlotState::InUse, "TWO", 0},
+      {"last frame cut", 1, SaveBlockOffset(1) + 4 * kFrameSize - 1, SlotState::InUse, "TWO", 0},
+      {"link's block gone", 2, SaveBlockOffset(2), SlotState::Link, "TWO", 3},
+  };
+  for (const auto& c : cases) {
+    const CardImage image(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(c.length));
+    const SaveDetails d = Read(image, c.slot);
+    EXPECT_EQ(d.state, c.state) << c.what;
+    EXPECT_EQ(d.title, c.title) << c.what;
+    EXPECT_EQ(d.icon.frames, c.frames) << c.what;
+    if (c.state != SlotState::Missing) {
+      EXPECT_EQ(d.productCode, "SLUS-00001") << c.what;
+    }
+  }
+}
+
+// Every length of a card behind a container header: the details of every slot come from bytes
+// that exist (AddressSanitizer runs this too), and a slot whose bytes are all there reads as in
+// the whole card.
+TEST(SaveDetails, EveryTruncationReadsOnlyWhatExists) {
+  constexpr std::size_t kHeader = 64;
+  CardImage full(kHeader, 0xEE);
+  const CardImage raw = Mixed().RawCard();
+  full.insert(full.end(), raw.begin(), raw.end());
+  for (std::size_t length = 0; length <= full.size(); length += 509) {
+    const CardImage image(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(length));
+    for (int slot = 1; slot <= kSlotCount; ++slot) {
+      const SaveDetails d = ReadSaveDetails(image, kHeader, slot, BytesAsText());
+      if (length >= kHeader + SaveBlockOffset(kSlotCount) + kBlockSize) {
+        EXPECT_EQ(DescribeSave(d), DescribeSave(Read(raw, slot)));
+      }
+      if (length < kHeader + SlotEntryOffset(slot) + kFrameSize) {
+        EXPECT_EQ(d.state, SlotState::Missing);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace selvane
