@@ -17,22 +17,15 @@
 
 #include "core/file_io.h"
 #include "examples/card_builder.h"
+#include "tests/cli/cli_runner.h"
 
 namespace selvane {
 namespace {
 namespace fs = std::filesystem;
 using demo::CardBuilder;
 
-struct CliRun {
-  int status = -1;
-  std::string out, err;
-  bool operator==(const CliRun&) const = default;
-  friend std::ostream& operator<<(std::ostream& os, const CliRun& r) {
-    return os << "exit " << r.status << ", out \"" << r.out << "\", err \"" << r.err << "\"";
-  }
-};
+using testkit::CliRun;
 
-std::string Text(const fs::path& p) { return {std::istreambuf_iterator<char>(std::ifstream(p).rdbuf()), {}}; }
 std::string Reason(int error) { return std::generic_category().message(error); }
 
 CardImage SampleCard(Format format = Format::Mcr) {
@@ -43,49 +36,7 @@ CardImage SampleCard(Format format = Format::Mcr) {
       .Build(format);
 }
 
-class Cli : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(fs::create_directories(cards_)); }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string Path(const std::string& name) const { return (cards_ / name).string(); }
-  std::string Put(const std::string& name, const CardImage& bytes) const {
-    EXPECT_TRUE(WriteFileAtomic(Path(name), bytes).ok) << name;
-    return Path(name);
-  }
-  CardImage Get(const std::string& name) const { return ReadCardFile(Path(name)).bytes; }
-  // Every name in the card folder with its bytes: a refused command leaves this as it was.
-  std::map<std::string, CardImage> Folder() const {
-    std::map<std::string, CardImage> files;
-    for (const auto& entry : fs::directory_iterator(cards_))
-      files[entry.path().filename().string()] = ReadCardFile(entry.path().string()).bytes;
-    return files;
-  }
-  // Runs the built selvane-cli with `args`; its output is captured outside the card folder, and an
-  // alarm (which survives exec) ends a command that would wait for ever. A file size limit makes
-  // writes fail part-way (with SIGXFSZ ignored, EFBIG instead of the end of the program).
-  CliRun Run(std::vector<std::string> args, rlim_t fileSizeLimit = RLIM_INFINITY) const {
-    args.insert(args.begin(), SELVANE_CLI_PATH);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-      if (!freopen((dir_ / "out").c_str(), "w", stdout) || !freopen((dir_ / "err").c_str(), "w", stderr)) _exit(126);
-      alarm(10);
-      const rlimit limit{fileSizeLimit, fileSizeLimit};
-      if (fileSizeLimit != RLIM_INFINITY && (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &limit)))
-        _exit(125);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), Text(dir_ / "out"), Text(dir_ / "err")};
-  }
-
-  const fs::path dir_ = fs::temp_directory_path() / ("selvane-cli-" + std::to_string(std::random_device{}()));
-  const fs::path cards_ = dir_ / "cards";
-};
+using Cli = testkit::CliFolder;
 
 TEST_F(Cli, ListAndInfo) {
   CardImage mem = SampleCard(Format::Mem);

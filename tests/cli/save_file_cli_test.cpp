@@ -13,64 +13,23 @@
 #include "core/file_io.h"
 #include "core/single_save.h"
 #include "examples/card_builder.h"
+#include "tests/cli/cli_runner.h"
 
 namespace selvane {
 namespace {
 namespace fs = std::filesystem;
 using demo::CardBuilder;
 
-struct CliRun {
-  int status = -1;
-  std::string out, err;
-  bool operator==(const CliRun&) const = default;
-  friend std::ostream& operator<<(std::ostream& os, const CliRun& r) {
-    return os << "exit " << r.status << ", out \"" << r.out << "\", err \"" << r.err << "\"";
-  }
-};
+using testkit::CliRun;
 
-std::string Text(const fs::path& p) { return {std::istreambuf_iterator<char>(std::ifstream(p).rdbuf()), {}}; }
-
-class SaveFileCli : public ::testing::Test {
+class SaveFileCli : public testkit::CliFolder {
  protected:
-  void SetUp() override { ASSERT_TRUE(fs::create_directories(files_)); }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string Path(const std::string& name) const { return (files_ / name).string(); }
-  std::string Put(const std::string& name, Bytes bytes) const {
-    EXPECT_TRUE(WriteFileAtomic(Path(name), bytes).ok) << name;
-    return Path(name);
-  }
-  CardImage Get(const std::string& name) const { return ReadCardFile(Path(name)).bytes; }
-  std::map<std::string, CardImage> Folder() const {
-    std::map<std::string, CardImage> files;
-    for (const auto& entry : fs::directory_iterator(files_))
-      files[entry.path().filename().string()] = ReadCardFile(entry.path().string()).bytes;
-    return files;
-  }
-  CliRun Run(std::vector<std::string> args) const {
-    args.insert(args.begin(), SELVANE_CLI_PATH);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-      if (!freopen((dir_ / "out").c_str(), "w", stdout) || !freopen((dir_ / "err").c_str(), "w", stderr)) _exit(126);
-      alarm(10);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), Text(dir_ / "out"), Text(dir_ / "err")};
-  }
   // The bytes of blocks `first`.. of the raw card inside a card file of format `format`.
   std::vector<std::uint8_t> BlocksOf(const std::string& name, Format format, int first, int count) const {
     const CardImage image = Get(name);
     const auto start = image.begin() + static_cast<std::ptrdiff_t>(*DataOffset(image, format) + SaveBlockOffset(first));
     return {start, start + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(count) * kBlockSize)};
   }
-
-  const fs::path dir_ = fs::temp_directory_path() / ("selvane-save-cli-" + std::to_string(std::random_device{}()));
-  const fs::path files_ = dir_ / "files";
 };
 
 // The save on lines 2-4 of a card exported as each kind, then imported into a new card: the same

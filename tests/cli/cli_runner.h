@@ -1,0 +1,81 @@
+// The fixture of the tests that run selvane-cli as a user runs it: a child process working on
+// files in a temporary folder of the test's own, its output captured outside that folder.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/file_io.h"
+
+namespace selvane::testkit {
+
+struct CliRun {
+  int status = -1;
+  std::string out, err;
+  bool operator==(const CliRun&) const = default;
+  friend std::ostream& operator<<(std::ostream& os, const CliRun& r) {
+    return os << "exit " << r.status << ", out \"" << r.out << "\", err \"" << r.err << "\"";
+  }
+};
+
+inline std::string Text(const std::filesystem::path& p) {
+  return {std::istreambuf_iterator<char>(std::ifstream(p).rdbuf()), {}};
+}
+
+class CliFolder : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(std::filesystem::create_directories(files_)); }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::string Path(const std::string& name) const { return (files_ / name).string(); }
+  std::string Put(const std::string& name, Bytes bytes) const {
+    EXPECT_TRUE(WriteFileAtomic(Path(name), bytes).ok) << name;
+    return Path(name);
+  }
+  std::string Put(const std::string& name, const CardImage& bytes) const { return Put(name, Bytes(bytes)); }
+  CardImage Get(const std::string& name) const { return ReadCardFile(Path(name)).bytes; }
+  // Every name in the folder with its bytes: a refused command leaves this as it was.
+  std::map<std::string, CardImage> Folder() const {
+    std::map<std::string, CardImage> files;
+    for (const auto& entry : std::filesystem::directory_iterator(files_))
+      files[entry.path().filename().string()] = ReadCardFile(entry.path().string()).bytes;
+    return files;
+  }
+  // Runs the built selvane-cli with `args`; an alarm (which survives exec) ends a command that
+  // would wait for ever. A file size limit makes writes fail part-way (with SIGXFSZ ignored,
+  // EFBIG instead of the end of the program).
+  CliRun Run(std::vector<std::string> args, rlim_t fileSizeLimit = RLIM_INFINITY) const {
+    args.insert(args.begin(), SELVANE_CLI_PATH);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+      if (!freopen((dir_ / "out").c_str(), "w", stdout) || !freopen((dir_ / "err").c_str(), "w", stderr)) _exit(126);
+      alarm(10);
+      const rlimit limit{fileSizeLimit, fileSizeLimit};
+      if (fileSizeLimit != RLIM_INFINITY && (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &limit)))
+        _exit(125);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), Text(dir_ / "out"), Text(dir_ / "err")};
+  }
+
+  const std::filesystem::path dir_ =
+      std::filesystem::temp_directory_path() / ("selvane-cli-" + std::to_string(std::random_device{}()));
+  const std::filesystem::path files_ = dir_ / "files";
+};
+
+}  // namespace selvane::testkit
