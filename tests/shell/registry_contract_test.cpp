@@ -32,15 +32,20 @@ struct InMemory {
 };
 
 #if defined(_WIN32)
+// Each test process works under a key of its own: CTest runs the tests side by side.
 struct Advapi32 {
-  static constexpr const char* kPath = "Software\\SelvaneContractTest";
-  Advapi32() { RegDeleteTreeA(HKEY_CURRENT_USER, kPath); }
-  ~Advapi32() { RegDeleteTreeA(HKEY_CURRENT_USER, kPath); }
+  static constexpr const char* kParent = "Software\\SelvaneContractTest";
+  const std::string path = std::string(kParent) + "\\" + std::to_string(GetCurrentProcessId());
+  Advapi32() { RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str()); }
+  ~Advapi32() {
+    RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, kParent);  // refused while another test's key is still below it
+  }
   Advapi32(const Advapi32&) = delete;
   Advapi32& operator=(const Advapi32&) = delete;
   RegStatus OpenTestKey(RegKey* key) {
     HKEY opened = nullptr;
-    const LONG status = RegCreateKeyA(HKEY_CURRENT_USER, kPath, &opened);
+    const LONG status = RegCreateKeyA(HKEY_CURRENT_USER, path.c_str(), &opened);
     *key = reinterpret_cast<RegKey>(opened);
     return status;
   }
