@@ -24,10 +24,11 @@ int FirstEntryOf(Format format) {
   return 0;
 }
 
-std::string EntriesFilter(std::size_t count) {
+// The filter text of kDialogEntries[first, last).
+std::string EntriesFilter(std::size_t first, std::size_t last) {
   std::string filter;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (i > 0) filter += '|';
+  for (std::size_t i = first; i < last; ++i) {
+    if (i > first) filter += '|';
     filter += kDialogEntries[i].description;
     filter += "|*.";
     filter += FormatExtension(kDialogEntries[i].format);
@@ -66,13 +67,14 @@ std::string PathFromDialog(std::string buffer) {
 
 }  // namespace
 
-const std::string filters::kSaveAs = EntriesFilter(std::size(kDialogEntries));
-const std::string filters::kNew = EntriesFilter(kNewDialogEntryCount);
+const std::string filters::kSaveAs = EntriesFilter(0, std::size(kDialogEntries));
+const std::string filters::kNew = EntriesFilter(0, kNewDialogEntryCount);
 const std::string filters::kOpen = "All Memory Cards|" + std::string(kAllCardsPattern) + "|" +
-                                   EntriesFilter(std::size(kDialogEntries)) + "|All files (*.*)|*.*";
+                                   EntriesFilter(0, kClassicDialogEntryCount) + "|All files (*.*)|*.*|" +
+                                   EntriesFilter(kClassicDialogEntryCount, std::size(kDialogEntries));
 
 int SaveDialogStartIndex(std::string_view defaultName, std::string_view outputExt) {
-  // A format without a dialog entry of its own (.srm, .vm1, .vmp) starts on ePSXe's.
+  // A format without a dialog entry starts on ePSXe's.
   if (const auto format = FormatFromPath(defaultName))
     return FirstEntryOf(*format) > 0 ? FirstEntryOf(*format) : kEpsxeEntry;
   if (const auto format = FormatFromExtension(outputExt))

@@ -32,9 +32,17 @@ inline constexpr DialogEntry kDialogEntries[] = {
     {"Mad Katz's Data Deck (*.ddf)", Format::Ddf, 5},
     {"PSM (*.psx)", Format::Psx, 2},
     {"WinPSM (*.ps)", Format::Ps, 2},
+    // The newer containers, after the entries above (whose indices stay as they are). A RetroArch
+    // or PS3 card is the bare raw card PSEmu Pro's badge stands for; a PSP/PS Vita card puts a
+    // header before the raw card as a DexDrive file does, and shows DexDrive's badge.
+    {"RetroArch (*.srm)", Format::Srm, 4},
+    {"PS3 Memory Card (*.vm1)", Format::Vm1, 4},
+    {"PSP/PS Vita (*.vmp)", Format::Vmp, 2},
 };
 // The New dialog offers the first seven entries (no PSM, no WinPSM).
 inline constexpr int kNewDialogEntryCount = 7;
+// The open dialog lists the first nine entries before "All files" and the newer ones after it.
+inline constexpr int kClassicDialogEntryCount = 9;
 // The open dialog's first entry names every card extension, in this order.
 inline constexpr std::string_view kAllCardsPattern = "*.mcd;*.mcr;*.mem;*.gme;*.ddf;*.psx;*.ps";
 // The logo of a path whose extension is none of the formats' (DexDrive's).
@@ -49,8 +57,8 @@ extern const std::string kNew;
 
 // The save dialog's starting entry: from the default name's extension, else from OutputExt, else 3.
 int SaveDialogStartIndex(std::string_view defaultName, std::string_view outputExt);
-// The OutputExt of a save-dialog filter entry (1..9, an entry of kDialogEntries); nullopt for any
-// other index.
+// The OutputExt of a save-dialog filter entry (an entry of kDialogEntries, 1-based); nullopt for
+// any other index.
 std::optional<std::string> OutputExtForFilterIndex(int filterIndex);
 // The path with its last three- or two-character extension replaced by `ext`, or ".ext" appended.
 std::string ForceExtension(std::string_view path, std::string_view ext);

@@ -1,7 +1,8 @@
-// The save dialog: the entry it starts on, in the Save As list of nine formats and in the New list
+// The save dialog: the entry it starts on, in the Save As list of twelve formats and in the New list
 // of seven, and the extension that the chosen entry forces.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
@@ -21,32 +22,50 @@ struct SaveDialogPort : testkit::TestPort {
   }
 };
 
-// The filter texts the dialogs show, made from the one table of entries.
+// The filter texts the dialogs show, made from the one table of entries: the classic entries keep
+// their places, and the newer containers come after them (in the open dialog after "All files").
 TEST(Filters, TextsOfTheThreeDialogs) {
   const std::string entries =
       "Virtual Game Station (*.mem)|*.mem|Bleem Memory Card (*.mcd)|*.mcd|ePSXe (*.mcr)|*.mcr|"
       "PSEmu Pro (*.mcr)|*.mcr|Other - AdriPSX, FPSE, pcsx (*.mcr)|*.mcr|DexDrive (*.gme)|*.gme|"
       "Mad Katz's Data Deck (*.ddf)|*.ddf";
+  const std::string newer = "|RetroArch (*.srm)|*.srm|PS3 Memory Card (*.vm1)|*.vm1|PSP/PS Vita (*.vmp)|*.vmp";
   EXPECT_EQ(filters::kNew, entries);
-  EXPECT_EQ(filters::kSaveAs, entries + "|PSM (*.psx)|*.psx|WinPSM (*.ps)|*.ps");
+  EXPECT_EQ(filters::kSaveAs, entries + "|PSM (*.psx)|*.psx|WinPSM (*.ps)|*.ps" + newer);
   EXPECT_EQ(filters::kOpen, "All Memory Cards|*.mcd;*.mcr;*.mem;*.gme;*.ddf;*.psx;*.ps|" + entries +
-                                "|PSM (*.psx)|*.psx|WinPSM (*.ps)|*.ps|All files (*.*)|*.*");
-  // Every format the dialogs offer has an entry, and the open dialog's first entry names it.
+                                "|PSM (*.psx)|*.psx|WinPSM (*.ps)|*.ps|All files (*.*)|*.*" + newer);
+  // Every format the dialogs offer has an entry; the open dialog's first entry names the classic ones.
   for (Format format : kAllFormats) {
     EXPECT_NE(filters::kSaveAs.find("|*." + std::string(FormatExtension(format))), std::string::npos);
     EXPECT_NE(std::string(kAllCardsPattern).find("*" + std::string(FormatKey(format))), std::string::npos);
   }
+  // Each Save As entry writes the format its pattern names, the newer ones included.
+  for (int index = 1; index <= static_cast<int>(std::size(kDialogEntries)); ++index) {
+    const std::string ext = OutputExtForFilterIndex(index).value_or("?");
+    EXPECT_EQ(FormatFromExtension(ext), kDialogEntries[index - 1].format) << index;
+    EXPECT_NE(std::string(kDialogEntries[index - 1].description).find("(*." + ext + ")"), std::string::npos);
+  }
+  for (Format format : kNewerFormats) {
+    const int index =
+        10 + static_cast<int>(std::find(kNewerFormats.begin(), kNewerFormats.end(), format) - kNewerFormats.begin());
+    EXPECT_EQ(OutputExtForFilterIndex(index), std::string(FormatExtension(format)));
+  }
+  EXPECT_EQ(OutputExtForFilterIndex(0), std::nullopt);
+  EXPECT_EQ(OutputExtForFilterIndex(13), std::nullopt);
 }
 
 TEST(SaveDialog, StartsOnTheEntryOfTheNameElseOutputExtWithinItsListAndForcesItsExtension) {
   const std::string_view saveAs = filters::kSaveAs, newCard = filters::kNew;
-  const std::string_view extensionOf[] = {"", "mem", "mcd", "mcr", "mcr", "mcr", "gme", "ddf", "psx", "ps"};
+  const std::string_view extensionOf[] = {"",    "mem", "mcd", "mcr", "mcr", "mcr", "gme",
+                                          "ddf", "psx", "ps",  "srm", "vm1", "vmp"};
   const std::tuple<std::string_view, std::string, std::string, int> table[] = {
       {saveAs, "card.mem", "gme", 1}, {saveAs, "card.MCD", "", 2}, {saveAs, "card.mcr", "ddf", 3},
       {saveAs, "card.gme", "", 6},    {saveAs, "card.ddf", "", 7}, {saveAs, "card.PSX", "mem", 8},
       {saveAs, "card.Ps", "mem", 9},  {saveAs, "card", "GME", 6},  {saveAs, "card.bin", "ps", 9},
       {saveAs, "card", "", 3},        {saveAs, "card", "xyz", 3},  {newCard, "card.psx", "", 3},
       {newCard, "card.PS", "mem", 3}, {newCard, "card", "ps", 3},  {newCard, "card.ddf", "", 7},
+      {saveAs, "card.srm", "", 10},   {saveAs, "card", "vm1", 11}, {saveAs, "card.VMP", "mem", 12},
+      {newCard, "card.vmp", "", 3},   {newCard, "card", "srm", 3},
   };
   for (auto [filter, name, outputExt, index] : table) {
     SaveDialogPort port;
@@ -72,6 +91,9 @@ TEST(CardPath, LogoAndOutputExtOfEachExtension) {
       {"a.ps", 2, "ps"},
       {"a.PS", 2, ".PS"},
       {"a.Ddf", 5, "Ddf"},
+      {"a.srm", 4, "srm"},
+      {"a.VM1", 4, "VM1"},
+      {"a.vmp", 2, "vmp"},
   };
   const auto dir = std::filesystem::temp_directory_path() / ("selvane-ext-" + std::to_string(std::random_device{}()));
   std::filesystem::create_directories(dir);
