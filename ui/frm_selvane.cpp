@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <algorithm>
 
 #include "core/card.h"
@@ -156,6 +157,10 @@ void frmSelvane::BuildPane(int i, QWidget* parent, QPoint origin) {
   connect(pane.btnDelete, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnDelete_Click(i); }); });
   connect(pane.btnConvert, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnConvert_Click(i); }); });
   connect(pane.lstSlot, &QListWidget::doubleClicked, this, [this, i] { Handle([this, i] { lstSlot_DblClick(i); }); });
+  // Cards, save files and lines of the other list may be dropped on the list and the path box;
+  // eventFilter decides what each drag may do.
+  pane.lstSlot->setAcceptDrops(true);
+  pane.lstSlot->viewport()->setAcceptDrops(true);
   pane.ShowLogo(logos_[static_cast<std::size_t>(i)]);
   pane.ShowLines(model(i));
 }
@@ -234,6 +239,9 @@ const frmSelvane::Command frmSelvane::kCommands[] = {
     {},
     {"mnuMove", "&Move Slot", {Qt::Key_M, kNoKey}, &frmSelvane::mnuMove_Click},
     {"mnuCopy", "&Copy Slot", {Qt::Key_C, kNoKey}, &frmSelvane::mnuCopy_Click},
+    {},
+    {"mnuImportSave", "&Import Save...", {kNoKey, kNoKey}, &frmSelvane::mnuImportSave_Click},
+    {"mnuExportSave", "E&xport Save...", {kNoKey, kNoKey}, &frmSelvane::mnuExportSave_Click},
 };
 
 const frmSelvane::Command* frmSelvane::CommandForKey(int keyCode) {
@@ -403,13 +411,20 @@ void frmSelvane::SaveCard(const std::string& path, int index) {
 }
 
 void frmSelvane::btnBrowse_Click(int index) {
-  if (model(index).cardModified) {
-    const std::string question = CardName(index) + " has been modified.\r\nDo you want to save it?";
-    if (port_->Ask(question, Buttons::YesNo, Answer::Yes) == Answer::Yes) btnConvert_Click(index);
-  }
+  AskToSaveModified(index);
   const std::string title = "Select the Memory Card " + std::to_string(index + 1);
   const std::string path = OpenDialog(*port_, filters::kOpen, title, model(index).path);
   if (path.empty()) return;
+  OpenCardAt(index, path);
+}
+
+void frmSelvane::AskToSaveModified(int index) {
+  if (!model(index).cardModified) return;
+  const std::string question = CardName(index) + " has been modified.\r\nDo you want to save it?";
+  if (port_->Ask(question, Buttons::YesNo, Answer::Yes) == Answer::Yes) btnConvert_Click(index);
+}
+
+void frmSelvane::OpenCardAt(int index, const std::string& path) {
   SetPathText(index, path);
   LoadCard(index);
 }
@@ -514,6 +529,7 @@ void frmSelvane::mnuMove_Click() { Transfer(PopupPane, true); }
 void frmSelvane::mnuCopy_Click() { lstSlot_DblClick(PopupPane); }
 
 bool frmSelvane::eventFilter(QObject* watched, QEvent* event) {
+  if (DragEvent(watched, event)) return true;
   switch (event->type()) {
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress: {
@@ -536,9 +552,29 @@ bool frmSelvane::eventFilter(QObject* watched, QEvent* event) {
       }
       break;
     }
+    case QEvent::MouseMove: {
+      // The left button held and moved far enough on a line drags the line's save.
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      const PaneView* pane = pressPane_ >= 0 ? views_[static_cast<std::size_t>(pressPane_)].get() : nullptr;
+      if (!pane || watched != pane->lstSlot->viewport() || !(mouse->buttons() & Qt::LeftButton)) break;
+      if ((mouse->position().toPoint() - pressAt_).manhattanLength() < QApplication::startDragDistance()) break;
+      const int index = pressPane_, line = pane->lstSlot->indexAt(pressAt_).row();
+      pressPane_ = -1;
+      if (line < 0) break;
+      StartSlotDrag(index, line);
+      return true;
+    }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
       auto* mouse = static_cast<QMouseEvent*>(event);
+      pressPane_ = -1;
+      for (int i = 0; i < 2; ++i) {
+        const PaneView* pane = views_[static_cast<std::size_t>(i)].get();
+        if (pane && watched == pane->lstSlot->viewport() && mouse->button() == Qt::LeftButton) {
+          pressPane_ = i;
+          pressAt_ = mouse->position().toPoint();
+        }
+      }
       for (int i = 0; i < 2; ++i) {
         const PaneView* pane = views_[static_cast<std::size_t>(i)].get();
         if (!pane || watched != pane->lstSlot->viewport() || mouse->button() != Qt::RightButton) continue;

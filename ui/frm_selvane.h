@@ -4,18 +4,24 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
 #include <array>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "slots/pane.h"
+#include "slots/save_file_choice.h"
 #include "slots/user_port.h"
 #include "ui/pane_view.h"
 
 class QAction;
+class QDropEvent;
 class QKeyEvent;
+class QMimeData;
+class QTemporaryDir;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -59,6 +65,11 @@ class frmSelvane : public QMainWindow {  // NOLINT(readability-identifier-naming
   int logoShown(int index) const { return logos_[static_cast<std::size_t>(index)]; }
   // The slot popup menu, made the first time it is needed.
   QMenu* popupMenu();
+  // What a drag of list line `line` of pane `index` carries: the window, pane and line in the
+  // MIME type kSlotMimeType, and the line's save as a .mcs file (written to a folder that lives as long as
+  // the window) for a file manager. nullptr when no save is on that line.
+  QMimeData* slotDragData(int index, int line);
+  static constexpr char kSlotMimeType[] = "application/x-selvane-slot";
 
   // The identity editor's answer, as the dialog left it.
   int SlotRegion = 0;
@@ -132,6 +143,27 @@ class frmSelvane : public QMainWindow {  // NOLINT(readability-identifier-naming
   void mnuToggleDeleted_Click();
   void mnuMove_Click();
   void mnuCopy_Click();
+  void mnuImportSave_Click();
+  void mnuExportSave_Click();
+
+  // Drag and drop (frm_selvane_drop.cpp): what a drop on a pane's list or path box would do.
+  enum class DropKind { None, Card, Saves, Slot };
+  struct DropPlan {
+    DropKind kind = DropKind::None;
+    int pane = 0;
+    std::vector<std::string> files;  // the card, or the saves in the order dropped
+    int sourcePane = -1, sourceLine = -1;
+  };
+  DropPlan PlanDrop(QObject* watched, const QMimeData* carried);
+  // Accepts or refuses a drag over a pane, and runs a drop; false for any other object or event.
+  bool DragEvent(QObject* watched, QEvent* event);
+  void StartSlotDrag(int index, int line);
+  // The "modified" question the open dialog asks first, then the card at `path` opened in the pane.
+  void AskToSaveModified(int index);
+  void OpenCardAt(int index, const std::string& path);
+  // Imports each file in turn onto the pane's card; stops at the first that is refused or declined.
+  void ImportSaveFiles(int index, const std::vector<std::string>& files);
+  void DropSlot(const DropPlan& plan, int line);
 
   std::unique_ptr<QtUserPort> ownPort_;
   // The port that messages, questions and file dialogs go through: it brings the lists up to date
@@ -148,6 +180,13 @@ class frmSelvane : public QMainWindow {  // NOLINT(readability-identifier-naming
   QLabel* lblCredits_ = nullptr;
   QFrame* barButtons_ = nullptr;
   QMenu* mnuMenu_ = nullptr;
+
+  std::unique_ptr<QTemporaryDir> dragFolder_;  // the .mcs files of lines dragged out
+  int pressPane_ = -1;                         // the list the left button went down on
+  QPoint pressAt_;
+  // The files of the drag over the window, told apart once when it enters.
+  QStringList dragFiles_;
+  std::vector<DroppedFileKind> dragKinds_;
 
   std::string OutputExt;
   int SourceEmu = 0;

@@ -1,0 +1,106 @@
+#include "slots/save_file_choice.h"
+
+#include <algorithm>
+#include <array>
+
+#include "core/card.h"
+#include "core/file_io.h"
+
+namespace selvane {
+namespace {
+
+// The single-save dialogs' entries, in list order, with the kind each writes.
+struct SaveEntry {
+  std::string_view description;
+  std::string_view patterns;
+  SaveFileKind kind;
+};
+constexpr SaveEntry kSaveEntries[] = {
+    {"PlayStation save (*.mcs;*.ps1)", "*.mcs;*.ps1", SaveFileKind::Mcs},
+    {"PS3 save (*.psv)", "*.psv", SaveFileKind::Psv},
+    {"Raw save (*.*)", "*.*", SaveFileKind::Raw},
+};
+
+std::string SaveEntriesFilter() {
+  std::string filter;
+  for (const SaveEntry& entry : kSaveEntries) {
+    if (!filter.empty()) filter += '|';
+    filter += std::string(entry.description) + "|" + std::string(entry.patterns);
+  }
+  return filter;
+}
+
+std::string_view ExtensionOf(SaveFileKind kind) {
+  switch (kind) {
+    case SaveFileKind::Mcs:
+      return ".mcs";
+    case SaveFileKind::Psv:
+      return ".psv";
+    default:
+      return "";
+  }
+}
+
+bool CannotBeInFileName(char c) {
+  constexpr std::string_view kReserved = "/\\:*?\"<>|";
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7F || kReserved.find(c) != std::string_view::npos;
+}
+
+}  // namespace
+
+const std::string filters::kSingleSaves = SaveEntriesFilter();
+
+DroppedFile ClassifyDroppedFile(std::string_view path) {
+  DroppedFile dropped;
+  // A folder, an empty file or a path that names nothing is no drop (the open dialog would come up).
+  if (!FileExists(path)) return dropped;
+  const bool cardExtension = FormatFromPath(path).has_value();
+  const ReadResult read = ReadCardFile(path);
+  if (!read.ok) {
+    // Opening the card names the reason; any other unreadable file is no drop at all.
+    dropped.kind = cardExtension ? DroppedFileKind::Card : DroppedFileKind::Other;
+    return dropped;
+  }
+  SaveFileRead save = ReadSaveFile(path, read.bytes);
+  if (save.save) {
+    dropped.kind = DroppedFileKind::Save;
+    dropped.save = std::move(save.save);
+    return dropped;
+  }
+  if (cardExtension) {
+    dropped.kind = DroppedFileKind::Card;
+    return dropped;
+  }
+  const auto named = SaveFileKindOfPath(path);
+  if (DetectSaveFileKind(read.bytes) || (named && *named != SaveFileKind::Raw)) {
+    dropped.kind = DroppedFileKind::Save;
+    dropped.problem = save.problem;
+  }
+  return dropped;
+}
+
+std::string SaveFileName(std::string_view saveName, SaveFileKind kind) {
+  std::string_view stem = saveName.substr(std::min<std::size_t>(saveName.size(), 2));
+  stem = stem.substr(0, stem.find('\0'));
+  std::string name(stem);
+  std::replace_if(name.begin(), name.end(), CannotBeInFileName, '_');
+  // Spaces and dots at either end vanish from names on some systems; "." and ".." name folders.
+  const auto first = name.find_first_not_of(" .");
+  name = first == std::string::npos ? std::string() : name.substr(first, name.find_last_not_of(" .") - first + 1);
+  if (name.empty()) name = "save";
+  return name + std::string(ExtensionOf(kind));
+}
+
+ExportTarget ExportTargetFor(std::string_view chosen, int filterIndex) {
+  const auto at = static_cast<std::size_t>(std::clamp(filterIndex, 1, static_cast<int>(std::size(kSaveEntries))) - 1);
+  const SaveFileKind kind = kSaveEntries[at].kind;
+  if (kind == SaveFileKind::Raw || SaveFileKindOfPath(chosen) == kind) return {std::string(chosen), kind};
+  return {std::string(chosen) + std::string(ExtensionOf(kind)), kind};
+}
+
+std::string text::SaveFileRefused(std::string_view path, std::string_view problem) {
+  return std::string(path) + " cannot be imported: " + std::string(problem) + ".";
+}
+
+}  // namespace selvane

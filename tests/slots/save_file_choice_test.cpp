@@ -1,0 +1,100 @@
+// What a dropped file is taken for, the names saves get as files, and where an export goes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "core/file_io.h"
+#include "examples/card_builder.h"
+#include "slots/save_file_choice.h"
+
+namespace selvane {
+namespace {
+
+SingleSave TwoBlockSave(std::string name) {
+  SingleSave save{std::move(name), std::vector<std::uint8_t>(2 * kBlockSize, 0x5A)};
+  save.blocks[0] = 'S', save.blocks[1] = 'C';
+  return save;
+}
+
+std::vector<std::uint8_t> Text(std::string_view text) { return {text.begin(), text.end()}; }
+
+TEST(DroppedFile, CardsAndSavesAreToldByContentAndExtension) {
+  const SingleSave save = TwoBlockSave("BASLUS-00011ALPHA");
+  const demo::CardBuilder card = demo::CardBuilder().AddSave(1, 2, "ALPHA");
+  const std::array<std::uint8_t, psv::kSeedSize> seed{};
+  std::vector<std::uint8_t> badPsv = WritePsv(save, seed);
+  badPsv[psv::kPlatform] = 2;  // a PlayStation 2 save
+  struct Case {
+    std::string name;
+    std::vector<std::uint8_t> content;  // nothing: a folder
+    DroppedFileKind kind;
+    bool importable;
+  };
+  const Case table[] = {
+      {"a.mcs", WriteMcs(save), DroppedFileKind::Save, true},
+      {"a.PS1", WriteMcs(save), DroppedFileKind::Save, true},
+      {"a.psv", WritePsv(save, seed), DroppedFileKind::Save, true},
+      {"BASLUS-00011ALPHA", WriteRawSave(save), DroppedFileKind::Save, true},
+      {"save.srm", WriteRawSave(save), DroppedFileKind::Save, true},
+      {"card.mcr", card.Build(Format::Mcr), DroppedFileKind::Card, false},
+      {"card.vmp", card.Build(Format::Vmp), DroppedFileKind::Card, false},
+      {"card.gme", card.Build(Format::Gme), DroppedFileKind::Card, false},
+      {"short.mcr", Text("not a card"), DroppedFileKind::Card, false},
+      {"card.bin", card.Build(Format::Mcr), DroppedFileKind::Other, false},
+      {"notes.txt", Text("hello"), DroppedFileKind::Other, false},
+      {"empty.mcr", {}, DroppedFileKind::Other, false},
+      {"folder.mcr", {}, DroppedFileKind::Other, false},
+      {"ps2.psv", badPsv, DroppedFileKind::Save, false},
+      {"cut.mcs", Text("Q and too few bytes"), DroppedFileKind::Save, false},
+  };
+  const auto dir = std::filesystem::temp_directory_path() / ("selvane-drop-" + std::to_string(std::random_device{}()));
+  std::filesystem::create_directories(dir / "folder.mcr");
+  for (const Case& c : table) {
+    const std::string path = (dir / c.name).string();
+    if (c.name != "folder.mcr") {
+      ASSERT_TRUE(WriteFileAtomic(path, c.content).ok) << c.name;
+    }
+    const DroppedFile dropped = ClassifyDroppedFile(path);
+    EXPECT_EQ(dropped.kind, c.kind) << c.name;
+    EXPECT_EQ(dropped.save.has_value(), c.importable) << c.name;
+    // A save that cannot be imported says why; one that can has its blocks and name.
+    EXPECT_EQ(dropped.problem.empty(), c.kind != DroppedFileKind::Save || c.importable) << c.name;
+    if (dropped.save) {
+      EXPECT_EQ(dropped.save->blocks, save.blocks) << c.name;
+    }
+  }
+  std::filesystem::remove_all(dir);
+}
+
+TEST(SaveFileName, ProductCodeAndIdentifierWithUnusableCharactersReplaced) {
+  const std::tuple<std::string, SaveFileKind, std::string> table[] = {
+      {"BASLUS-00011ALPHA", SaveFileKind::Mcs, "SLUS-00011ALPHA.mcs"},
+      {"BESLES-00022B/2:3*?", SaveFileKind::Psv, "SLES-00022B_2_3__.psv"},
+      {std::string("BISLPS-1\x01<a>|\"\\\0zz", 18), SaveFileKind::Raw, "SLPS-1__a____"},
+      {" A..name. ", SaveFileKind::Mcs, "name.mcs"},
+      {"BA..", SaveFileKind::Mcs, "save.mcs"},
+      {"B", SaveFileKind::Raw, "save"},
+  };
+  for (const auto& [name, kind, file] : table) EXPECT_EQ(SaveFileName(name, kind), file) << name;
+}
+
+TEST(ExportTarget, TheChosenEntryGivesTheKindAndItsExtension) {
+  EXPECT_EQ(filters::kSingleSaves,
+            "PlayStation save (*.mcs;*.ps1)|*.mcs;*.ps1|PS3 save (*.psv)|*.psv|Raw save (*.*)|*.*");
+  const std::tuple<std::string, int, std::string, SaveFileKind> table[] = {
+      {"/t/a", 1, "/t/a.mcs", SaveFileKind::Mcs},         {"/t/a.PS1", 1, "/t/a.PS1", SaveFileKind::Mcs},
+      {"/t/a.mcs", 1, "/t/a.mcs", SaveFileKind::Mcs},     {"/t/a.psv", 1, "/t/a.psv.mcs", SaveFileKind::Mcs},
+      {"/t/a.mcs", 2, "/t/a.mcs.psv", SaveFileKind::Psv}, {"/t/a.PSV", 2, "/t/a.PSV", SaveFileKind::Psv},
+      {"/t/a.bin", 3, "/t/a.bin", SaveFileKind::Raw},     {"/t/a.mcs", 3, "/t/a.mcs", SaveFileKind::Raw},
+      {"/t/a", 0, "/t/a.mcs", SaveFileKind::Mcs},         {"/t/a", 7, "/t/a", SaveFileKind::Raw},
+  };
+  for (const auto& [chosen, index, path, kind] : table) {
+    const ExportTarget target = ExportTargetFor(chosen, index);
+    EXPECT_EQ(target.path, path) << chosen << " " << index;
+    EXPECT_EQ(target.kind, kind) << chosen << " " << index;
+  }
+}
+
+}  // namespace
+}  // namespace selvane

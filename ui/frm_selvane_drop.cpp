@@ -1,0 +1,247 @@
+// The window's drag and drop and its save-file commands: card files and save files dropped on a
+// pane, lines dragged from one list to the other or out of the window, and Import Save / Export
+// Save on the popup menu. Each runs the routines the buttons and menu items run, with their
+// questions and messages.
+#include <QApplication>
+#include <QDrag>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include "core/file_io.h"
+#include "slots/card_file.h"
+#include "slots/single_save_ops.h"
+#include "ui/frm_selvane.h"
+
+namespace selvane::ui {
+namespace {
+
+std::string ToStd(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+// A port that shows nothing and answers every question with its default: a line about to be
+// dragged is looked at without a word to the user.
+class SilentPort : public UserPort {
+ public:
+  void ShowMessage(std::string_view, MessageIcon) override {}
+  Answer Ask(std::string_view, Buttons, Answer defaultAnswer) override { return defaultAnswer; }
+  std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest&) override { return std::nullopt; }
+};
+
+// The local files a drag carries; empty when it carries anything else as well.
+QStringList LocalFiles(const QMimeData& data) {
+  QStringList files;
+  for (const QUrl& url : data.urls()) {
+    if (!url.isLocalFile()) return {};
+    files << url.toLocalFile();
+  }
+  return files;
+}
+
+// A dragged line names the window it comes from (process and window), so that a line of another
+// Selvane window is never taken for one of this window's: "process window pane line".
+QByteArray WindowTag(const QObject* window) {
+  return QByteArray::number(QApplication::applicationPid()) + ' ' +
+         QByteArray::number(reinterpret_cast<quintptr>(window));
+}
+
+// The pane and line of a line dragged from one of `window`'s lists; nullopt for anything else.
+std::optional<std::pair<int, int>> DraggedSlot(const QMimeData& data, const QObject* window) {
+  const QByteArray text = data.data(QString::fromLatin1(frmSelvane::kSlotMimeType));
+  const QByteArray tag = WindowTag(window) + ' ';
+  if (!text.startsWith(tag)) return std::nullopt;
+  const QList<QByteArray> fields = text.mid(tag.size()).split(' ');
+  if (fields.size() != 2) return std::nullopt;
+  bool paneOk = false, lineOk = false;
+  const int pane = fields[0].toInt(&paneOk), line = fields[1].toInt(&lineOk);
+  if (!paneOk || !lineOk || pane < 0 || pane > 1 || line < 0 || line >= kSlotCount) return std::nullopt;
+  return std::pair{pane, line};
+}
+
+std::string CardName(int index) { return "Memory Card " + std::to_string(index + 1); }
+
+}  // namespace
+
+QMimeData* frmSelvane::slotDragData(int index, int line) {
+  Pane probe = model(index);
+  probe.selected = line;
+  SilentPort silent;
+  const TakenSave taken = TakeSave(probe, silent);
+  if (taken.outcome != Outcome::Done) return nullptr;
+  auto* carried = new QMimeData;
+  carried->setData(QString::fromLatin1(kSlotMimeType),
+                   WindowTag(this) + ' ' + QByteArray::number(index) + ' ' + QByteArray::number(line));
+  if (!dragFolder_) dragFolder_ = std::make_unique<QTemporaryDir>();
+  if (dragFolder_->isValid()) {
+    const QString file =
+        dragFolder_->filePath(QString::fromLocal8Bit(SaveFileName(taken.save.name, SaveFileKind::Mcs)));
+    if (WriteFileAtomic(ToStd(file), WriteMcs(taken.save)).ok) carried->setUrls({QUrl::fromLocalFile(file)});
+  }
+  return carried;
+}
+
+void frmSelvane::StartSlotDrag(int index, int line) {
+  QMimeData* carried = slotDragData(index, line);
+  if (!carried) return;
+  QListWidget* list = view(index).lstSlot;
+  auto* drag = new QDrag(list->viewport());
+  drag->setMimeData(carried);
+  const QRect rect = list->visualItemRect(list->item(line));
+  drag->setPixmap(list->viewport()->grab(rect));
+  drag->setHotSpot(pressAt_ - rect.topLeft());
+  drag->exec(Qt::CopyAction);
+}
+
+frmSelvane::DropPlan frmSelvane::PlanDrop(QObject* watched, const QMimeData* carried) {
+  DropPlan plan;
+  bool onList = false, found = false;
+  for (int i = 0; i < 2 && !found; ++i) {
+    const PaneView* pane = views_[static_cast<std::size_t>(i)].get();
+    if (!pane) continue;
+    onList = watched == pane->lstSlot->viewport();
+    found = onList || watched == pane->txtMemCard;
+    plan.pane = i;
+  }
+  if (!found || !carried) return plan;
+
+  // A line of this window's lists: copied when it lands on the other list, nothing anywhere else.
+  if (carried->hasFormat(QString::fromLatin1(kSlotMimeType))) {
+    const auto slot = DraggedSlot(*carried, this);
+    if (slot && onList && slot->first != plan.pane) {
+      plan.kind = DropKind::Slot;
+      std::tie(plan.sourcePane, plan.sourceLine) = *slot;
+    }
+    return plan;
+  }
+
+  const QStringList files = LocalFiles(*carried);
+  if (files != dragFiles_) {
+    dragFiles_ = files;
+    dragKinds_.clear();
+    for (const QString& file : files) dragKinds_.push_back(ClassifyDroppedFile(ToStd(file)).kind);
+  }
+  for (const QString& file : files) plan.files.push_back(ToStd(file));
+  const auto all = [this](DroppedFileKind kind) {
+    return !dragKinds_.empty() &&
+           std::all_of(dragKinds_.begin(), dragKinds_.end(), [kind](auto k) { return k == kind; });
+  };
+  if (all(DroppedFileKind::Card) && files.size() == 1) {
+    plan.kind = DropKind::Card;
+  } else if (all(DroppedFileKind::Save) && onList && !model(plan.pane).image.empty()) {
+    plan.kind = DropKind::Saves;
+  }
+  return plan;
+}
+
+bool frmSelvane::DragEvent(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+      break;
+    case QEvent::DragLeave:
+      for (const auto& pane : views_) {
+        if (pane && (watched == pane->lstSlot->viewport() || watched == pane->txtMemCard)) return true;
+      }
+      return false;
+    default:
+      return false;
+  }
+  auto* drop = static_cast<QDropEvent*>(event);
+  const DropPlan plan = PlanDrop(watched, drop->mimeData());
+  bool onPane = false;
+  for (const auto& pane : views_) {
+    onPane = onPane || (pane && (watched == pane->lstSlot->viewport() || watched == pane->txtMemCard));
+  }
+  if (!onPane) return false;
+  if (plan.kind == DropKind::None) {
+    drop->ignore();
+    return true;
+  }
+  drop->setDropAction(Qt::CopyAction);
+  drop->accept();
+  if (event->type() != QEvent::Drop) return true;
+  const int line =
+      plan.kind == DropKind::Slot ? view(plan.pane).lstSlot->indexAt(drop->position().toPoint()).row() : -1;
+  Handle([this, plan, line] {
+    switch (plan.kind) {
+      case DropKind::Card:
+        AskToSaveModified(plan.pane);
+        OpenCardAt(plan.pane, plan.files.front());
+        break;
+      case DropKind::Saves:
+        ImportSaveFiles(plan.pane, plan.files);
+        break;
+      case DropKind::Slot:
+        DropSlot(plan, line);
+        break;
+      case DropKind::None:
+        break;
+    }
+  });
+  return true;
+}
+
+void frmSelvane::DropSlot(const DropPlan& plan, int line) {
+  model(plan.sourcePane).selected = plan.sourceLine;
+  model(plan.pane).selected = line;
+  Transfer(plan.sourcePane, false);
+}
+
+void frmSelvane::ImportSaveFiles(int index, const std::vector<std::string>& files) {
+  for (const std::string& file : files) {
+    const ReadResult read = ReadCardFile(file);
+    SaveFileRead save = read.ok ? ReadSaveFile(file, read.bytes) : SaveFileRead{};
+    if (!save.save) {
+      const std::string problem = read.ok ? save.problem : "it cannot be read (" + read.reason + ")";
+      port_->ShowMessage(text::SaveFileRefused(file, problem), MessageIcon::Information);
+      return;
+    }
+    if (ImportSave(model(index), *save.save, *port_) != Outcome::Done) return;
+  }
+}
+
+void frmSelvane::mnuImportSave_Click() {
+  const int index = PopupPane;
+  // As a transfer does, a pane without a card asks for one first.
+  if (model(index).image.empty()) {
+    btnBrowse_Click(index);
+    return;
+  }
+  const std::string title = "Import Save to " + CardName(index);
+  const std::string file = OpenDialog(*port_, filters::kSingleSaves, title, model(index).path);
+  if (!file.empty()) ImportSaveFiles(index, {file});
+}
+
+void frmSelvane::mnuExportSave_Click() {
+  const int index = PopupPane;
+  if (model(index).selected < 0) {
+    port_->ShowMessage(text::kSelectSlot, MessageIcon::Information);
+    return;
+  }
+  const TakenSave taken = TakeSave(model(index), *port_);
+  if (taken.outcome == Outcome::NothingChanged) port_->ShowMessage(text::kWrongFormat, MessageIcon::Information);
+  if (taken.outcome != Outcome::Done) return;
+
+  const QFileInfo card(QString::fromLocal8Bit(model(index).path));
+  const std::string folder = model(index).path.empty() ? std::string() : ToStd(card.absolutePath());
+  const std::string name = SaveFileName(taken.save.name, SaveFileKind::Mcs);
+  const FileDialogRequest request{"Export Save from " + CardName(index), filters::kSingleSaves, folder,
+                                  folder.empty() ? name : folder + "/" + name, 1};
+  const auto choice = port_->ChooseFileToSave(request);
+  if (!choice || choice->path.empty()) return;
+  const ExportTarget target = ExportTargetFor(choice->path, choice->filterIndex);
+  if (target.path != choice->path && FileExists(target.path)) {
+    const std::string question = target.path + " already exists. Do you want to replace it?";
+    if (port_->Ask(question, Buttons::YesNo, Answer::No) != Answer::Yes) return;
+  }
+  const WriteResult written = WriteFileAtomic(target.path, SaveFileContent(taken.save, target.kind));
+  if (!written.ok) port_->ShowMessage(SaveFailedMessage(target.path, written.reason), MessageIcon::Information);
+}
+
+}  // namespace selvane::ui
