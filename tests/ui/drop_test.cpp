@@ -18,6 +18,7 @@
 #include "core/file_io.h"
 #include "core/signing.h"
 #include "examples/card_builder.h"
+#include "slots/card_file.h"
 #include "slots/save_file_choice.h"
 #include "tests/slots/test_port.h"
 #include "ui/frm_selvane.h"
@@ -259,27 +260,31 @@ class DropTest : public QObject {
   }
 
   // A card file dropped on a pane opens there as the open dialog would open it; the newer
-  // containers too, and a .vmp saved again carries a valid signature.
+  // containers too. Changed, it is saved in its own format (a .vmp signed anew), then converted
+  // with Save As to the format of a filter entry, and that file opens with the same lines.
   void cardDroppedOpensInThePane_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("pane");
     QTest::addColumn<bool>("onList");
     QTest::addColumn<bool>("modified");
-    QTest::newRow("vmp on list 2") << QStringLiteral("card.vmp") << 1 << true << false;
-    QTest::newRow("srm on path box 1") << QStringLiteral("card.srm") << 0 << false << false;
-    QTest::newRow("vm1 on modified list 1") << QStringLiteral("card.vm1") << 0 << true << true;
-    QTest::newRow("gme on path box 2") << QStringLiteral("card.gme") << 1 << false << false;
+    QTest::addColumn<int>("convertTo");  // a Save As entry
+    QTest::newRow("vmp on list 2, to srm") << QStringLiteral("card.vmp") << 1 << true << false << 10;
+    QTest::newRow("srm on path box 1, to vmp") << QStringLiteral("card.srm") << 0 << false << false << 12;
+    QTest::newRow("vm1 on modified list 1, to mcd") << QStringLiteral("card.vm1") << 0 << true << true << 2;
+    QTest::newRow("gme on path box 2, to vm1") << QStringLiteral("card.gme") << 1 << false << false << 11;
   }
   void cardDroppedOpensInThePane() {
     QFETCH(QString, name);
     QFETCH(int, pane);
     QFETCH(bool, onList);
     QFETCH(bool, modified);
+    QFETCH(int, convertTo);
     const QString card = WriteCard(name);
     ui::frmSelvane& w = Open();
+    const char* deleteButton = pane == 0 ? "btnDelete0" : "btnDelete1";
     if (modified) {
       ClickLine(pane, 0);
-      Click(pane == 0 ? "btnDelete0" : "btnDelete1");
+      Click(deleteButton);
       port_->Answering({Answer::No});
     }
     QWidget* target = onList ? List(pane)->viewport() : static_cast<QWidget*>(Box(pane));
@@ -290,23 +295,36 @@ class DropTest : public QObject {
                "Memory Card " + std::to_string(pane + 1) + " has been modified.\r\nDo you want to save it?");
     QCOMPARE(Box(pane)->text(), card);
     QCOMPARE(w.pane(pane).image, SourceCard().Build(*FormatFromPath(name.toStdString())));
-    QCOMPARE(List(pane)->item(1)->text(), QString::fromStdString(w.pane(pane).lines[1]));
     QVERIFY(List(pane)->item(1)->text().contains(QLatin1String("BRAVO")));
     QVERIFY(port_->messages().empty());
-    // Changed and saved again: the file is the card as listed, signed anew when its format is.
+
     ClickLine(pane, 0);
-    Click(pane == 0 ? "btnDelete0" : "btnDelete1");
+    Click(deleteButton);
     ChooseFromMenu(pane, "mnuSave");
-    const ReadResult saved = ReadCardFile(card.toStdString());
+    const auto signatureOf = [](const QString& file) {
+      return CheckSignature(ReadCardFile(file.toStdString()).bytes, kVmpLayout);
+    };
     // The file is the listed card (a signed one with its signature field as the save wrote it).
-    CardImage unsigned_ = saved.bytes;
-    if (name.endsWith(QLatin1String(".vmp")))
+    CardImage saved = ReadCardFile(card.toStdString()).bytes;
+    if (name.endsWith(QLatin1String(".vmp"))) {
+      QCOMPARE(signatureOf(card), SigningAvailable() ? SignatureCheck::Valid : SignatureCheck::Unchecked);
       std::copy_n(w.pane(pane).image.begin() + kVmpLayout.signature, kSignatureSize,
-                  unsigned_.begin() + kVmpLayout.signature);
-    QCOMPARE(unsigned_, w.pane(pane).image);
+                  saved.begin() + kVmpLayout.signature);
+    }
+    QCOMPARE(saved, w.pane(pane).image);
     QVERIFY(!w.pane(pane).cardModified);
-    if (SigningAvailable() && name.endsWith(QLatin1String(".vmp")))
-      QCOMPARE(CheckSignature(saved.bytes, kVmpLayout), SignatureCheck::Valid);
+
+    const std::vector<std::string> lines = w.pane(pane).lines;
+    port_->choices.push_back(FileChoice{Path(QStringLiteral("converted")).toStdString(), convertTo});
+    ChooseFromMenu(pane, "mnuSaveAs");
+    const QString converted =
+        Path(QStringLiteral("converted.")) + QString::fromStdString(*OutputExtForFilterIndex(convertTo));
+    QCOMPARE(Drop(List(pane)->viewport(), FilesData({converted})), std::pair(true, true));
+    QCOMPARE(w.pane(pane).lines, lines);
+    QCOMPARE(FormatFromPath(w.pane(pane).path), FormatFromExtension(*OutputExtForFilterIndex(convertTo)));
+    if (converted.endsWith(QLatin1String(".vmp")))
+      QCOMPARE(signatureOf(converted), SigningAvailable() ? SignatureCheck::Valid : SignatureCheck::Unchecked);
+    QVERIFY(port_->messages().empty());
   }
 
   // Anything else dropped changes nothing and shows nothing, and the drag is refused as it moves.
