@@ -103,4 +103,9 @@ std::string text::SaveFileRefused(std::string_view path, std::string_view proble
   return std::string(path) + " cannot be imported: " + std::string(problem) + ".";
 }
 
+std::string text::WrongSaveSignature(std::string_view path) {
+  return "The signature of " + std::string(path) +
+         " is wrong: a PS3 would refuse the file. The save is imported all the same.";
+}
+
 }  // namespace selvane

@@ -53,6 +53,9 @@ ExportTarget ExportTargetFor(std::string_view chosen, int filterIndex);
 namespace text {
 // The message shown when a save file cannot be imported.
 std::string SaveFileRefused(std::string_view path, std::string_view problem);
+// The warning shown when a signed save file (.psv) carries a wrong signature; it is imported all
+// the same (downloaded saves often do, and the blocks are good).
+std::string WrongSaveSignature(std::string_view path);
 }  // namespace text
 
 }  // namespace selvane

@@ -202,6 +202,7 @@ void frmSelvane::ImportSaveFiles(int index, const std::vector<std::string>& file
       port_->ShowMessage(text::SaveFileRefused(file, problem), MessageIcon::Information);
       return;
     }
+    if (save.signatureValid == false) port_->ShowMessage(text::WrongSaveSignature(file), MessageIcon::Exclamation);
     if (ImportSave(model(index), *save.save, *port_) != Outcome::Done) return;
   }
 }

@@ -144,19 +144,28 @@ class DropTest : public QObject {
     QCOMPARE(testing::UnitTest::GetInstance()->ad_hoc_test_result().total_part_count(), portFailures_);
   }
 
-  // A .mcs put on pane 1 (dropped on its list, or through Import Save...) lands on the line the
-  // drop or selection names, and Export Save... writes the very same file again.
+  // A save file put on pane 1 (dropped on its list, or through Import Save...) lands on the line
+  // the drop or selection names, and Export Save... writes it as the very .mcs it came from (or
+  // would have come from: a .psv with a wrong signature is imported after a warning).
   void importedSaveExportsToTheSameBytes_data() {
     QTest::addColumn<bool>("byDrop");
     QTest::addColumn<int>("line");
-    QTest::newRow("dropped on free line 6") << true << 5;
-    QTest::newRow("imported onto selected free line 9") << false << 8;
+    QTest::addColumn<bool>("psv");
+    QTest::newRow(".mcs dropped on free line 6") << true << 5 << false;
+    QTest::newRow(".mcs imported onto selected free line 9") << false << 8 << false;
+    QTest::newRow(".psv wrongly signed, dropped on line 3") << true << 2 << true;
   }
   void importedSaveExportsToTheSameBytes() {
     QFETCH(bool, byDrop);
     QFETCH(int, line);
+    QFETCH(bool, psv);
     const std::vector<std::uint8_t> mcs = WriteMcs(EchoSave());
-    const QString file = Write(QStringLiteral("echo.mcs"), mcs);
+    std::vector<std::uint8_t> bytes = mcs;
+    if (psv) {
+      bytes = WritePsv(EchoSave(), std::array<std::uint8_t, psv::kSeedSize>{7});
+      bytes[psv::kSignature] ^= 1;
+    }
+    const QString file = Write(psv ? QStringLiteral("echo.psv") : QStringLiteral("echo.mcs"), bytes);
     ui::frmSelvane& w = Open();
     ClickLine(1, line);
     if (byDrop) {
@@ -166,7 +175,10 @@ class DropTest : public QObject {
       ChooseFromMenu(1, "mnuImportSave");
       QCOMPARE(port_->requests.back().filter, filters::kSingleSaves);
     }
-    QVERIFY(port_->messages().empty());
+    std::vector<std::string> warned;
+    if (psv && SigningAvailable()) warned.push_back(text::WrongSaveSignature(file.toStdString()));
+    QCOMPARE(port_->MessageTexts(), warned);
+    port_->Clear();
     QVERIFY(w.pane(1).cardModified);
     QVERIFY(List(1)->item(line)->text().contains(QLatin1String("ECHO")));
     const QString out = Path(QStringLiteral("exported"));
