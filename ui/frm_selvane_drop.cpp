@@ -146,7 +146,10 @@ bool frmSelvane::DragEvent(QObject* watched, QEvent* event) {
       break;
     case QEvent::DragLeave:
       for (const auto& pane : views_) {
-        if (pane && (watched == pane->lstSlot->viewport() || watched == pane->txtMemCard)) return true;
+        if (pane && (watched == pane->lstSlot->viewport() || watched == pane->txtMemCard)) {
+          dragFiles_.clear(), dragKinds_.clear();  // the next drag looks at its files afresh
+          return true;
+        }
       }
       return false;
     default:
@@ -166,6 +169,7 @@ bool frmSelvane::DragEvent(QObject* watched, QEvent* event) {
   drop->setDropAction(Qt::CopyAction);
   drop->accept();
   if (event->type() != QEvent::Drop) return true;
+  dragFiles_.clear(), dragKinds_.clear();
   const int line =
       plan.kind == DropKind::Slot ? view(plan.pane).lstSlot->indexAt(drop->position().toPoint()).row() : -1;
   Handle([this, plan, line] {

@@ -383,6 +383,13 @@ class DropTest : public QObject {
         paths << (name.contains(QLatin1Char(':')) ? name : Path(name));
       data = FilesData(paths);
     }
+    // A drag of a save that came over a list and went leaves nothing behind for the next one.
+    const std::unique_ptr<QMimeData> earlier(FilesData({Path(QStringLiteral("echo.mcs"))}));
+    QDragEnterEvent enter({5, 5}, Qt::CopyAction, earlier.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(List(0)->viewport(), &enter);
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(List(0)->viewport(), &leave);
+    QVERIFY(enter.isAccepted());
     const auto before = State();
     const QStringList shown0 = {List(0)->item(0)->text(), List(1)->item(0)->text()};
     QWidget* widget = target < 2 ? List(target)->viewport() : static_cast<QWidget*>(Box(target - 2));
