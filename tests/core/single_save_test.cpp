@@ -7,6 +7,7 @@
 
 #include "core/card.h"
 #include "core/single_save.h"
+#include "tests/core/card_bytes.h"
 
 namespace selvane {
 namespace {
@@ -20,11 +21,7 @@ std::vector<std::uint8_t> Blocks(int n, std::uint8_t seed = 1) {
   return blocks;
 }
 
-std::vector<std::uint8_t> Cat(std::initializer_list<Bytes> parts) {
-  std::vector<std::uint8_t> out;
-  for (Bytes p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
+using testkit::Cat;
 
 std::vector<std::uint8_t> Text(std::string_view s) { return {s.begin(), s.end()}; }
 
