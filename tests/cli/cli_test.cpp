@@ -207,12 +207,6 @@ TEST_F(Cli, SlotCommandsWriteTheCardBack) {
   }
 }
 
-}  // namespace
-}  // namespace selvane
-
-namespace selvane {
-namespace {
-
 // convert --to: every file in one process, each under its own name with the new extension.
 TEST_F(Cli, BatchConvertWritesEveryFormat) {
   std::vector<std::string> inputs;
@@ -319,12 +313,6 @@ TEST_F(Cli, BatchConvertShowsProgressOnATerminal) {
   EXPECT_NE(shown.find("[2/2] " + b), std::string::npos) << shown;
   EXPECT_EQ(Get("b.ps"), SampleCard(Format::Ps));
 }
-
-}  // namespace
-}  // namespace selvane
-
-namespace selvane {
-namespace {
 
 // check reads and reports; it never writes. Exit 0 clean, 1 findings, 2 a card that cannot be read.
 TEST_F(Cli, CheckReportsFindingsPerCardAndChangesNothing) {
