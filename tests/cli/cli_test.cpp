@@ -104,6 +104,9 @@ TEST_F(Cli, RefusalsNameThePathAndChangeNoFile) {
   fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   const CardImage whole = SampleCard();
   const std::string cut = Put("cut.mcr", CardImage(whole.begin(), whole.begin() + 1000));  // entries 1-6 only
+  CardImage longer = whole;
+  longer.push_back(0);  // every slot is there, but the card cannot be saved back as a .mcr
+  const std::string tail = Put("tail.mcr", longer);
   const CardImage empty = CardBuilder().Build(Format::Gme);
   // Every directory entry, but only slot 1's block: the 3-block save has no room there.
   const std::string shortGme = Put("short.gme", CardImage(empty.begin(), empty.begin() + 3904 + 2 * 8192));
@@ -119,6 +122,7 @@ TEST_F(Cli, RefusalsNameThePathAndChangeNoFile) {
       {{"copy", src, "1", full}, full + ": The memory card is full."},
       {{"move", src, "2", shortGme}, shortGme + ": The memory card is full."},
       {{"clear", cut}, cut + ": File is in a wrong format."},
+      {{"move", tail, "1", full}, tail + ": File is in a wrong format."},
       {{"convert", src, Path("none/x.mem")},
        src + ": " + Path("none/x.mem") + " could not be saved: " + Reason(ENOENT) + "."},
       {{"convert", src, Path("folder.mcr")},
