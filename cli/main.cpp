@@ -1,25 +1,31 @@
 // selvane-cli: argument parsing only; the work is done by the functions of commands.h.
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <span>
+#include <string>
 
 #include "cli/batch_commands.h"
 #include "cli/commands.h"
 #include "cli/save_commands.h"
 #include "cli/save_file_commands.h"
 #include "cli/slot_commands.h"
+#include "core/card.h"
 
 namespace {
 
-constexpr const char* kCardFormats = "The format is decided by the extension: .mem .mcd .mcr .gme .ddf .psx .ps";
-
-}  // namespace
-
-namespace {
+// The help's last line: every card extension selvane-cli reads and writes, from the format table.
+std::string CardFormatsFooter() {
+  std::string footer = "The format is decided by the extension:";
+  for (const auto& formats : {std::span<const selvane::Format>(selvane::kAllFormats),
+                              std::span<const selvane::Format>(selvane::kNewerFormats)})
+    for (const selvane::Format format : formats) footer += " ." + std::string(selvane::FormatExtension(format));
+  return footer;
+}
 
 int Run(int argc, char** argv) {
   using namespace selvane::cli;
   CLI::App app{"selvane-cli: list, inspect, convert and edit PlayStation memory card images.", "selvane-cli"};
-  app.footer(kCardFormats);
+  app.footer(CardFormatsFooter());
   app.set_version_flag("--version", "selvane-cli " SELVANE_VERSION);
   app.require_subcommand(1);
 
