@@ -13,15 +13,7 @@ namespace selvane {
 namespace {
 using namespace std::literals;
 
-// `n` blocks whose first starts with "SC" and whose bytes depend on `seed`.
-std::vector<std::uint8_t> Blocks(int n, std::uint8_t seed = 1) {
-  std::vector<std::uint8_t> blocks(static_cast<std::size_t>(n) * kBlockSize);
-  for (std::size_t i = 0; i < blocks.size(); ++i) blocks[i] = static_cast<std::uint8_t>(i * 13 + seed + i / 8192);
-  if (!blocks.empty()) blocks[0] = 'S', blocks[1] = 'C';
-  return blocks;
-}
-
-using testkit::Cat;
+using testkit::Blocks, testkit::Cat;
 
 std::vector<std::uint8_t> Text(std::string_view s) { return {s.begin(), s.end()}; }
 
