@@ -14,6 +14,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <random>
+#include <span>
 
 #include "core/file_io.h"
 #include "examples/card_builder.h"
@@ -157,6 +158,15 @@ TEST_F(Cli, UsageErrorsExitTwo) {
                                               {"icon", card, "0", "x.png"}};
   for (const auto& args : misuses) EXPECT_EQ(Run(args).status, 2) << ::testing::PrintToString(args);
   EXPECT_EQ(Get("card.mcr"), SampleCard());
+}
+
+// The help is where a user learns which files selvane-cli takes: every card extension is named.
+TEST_F(Cli, HelpNamesEveryCardExtension) {
+  const CliRun help = Run({"--help"});
+  ASSERT_EQ(help.status, 0);
+  for (const auto& formats : {std::span<const Format>(kAllFormats), std::span<const Format>(kNewerFormats)})
+    for (const Format format : formats)
+      EXPECT_NE(help.out.find(" ." + std::string(FormatExtension(format))), std::string::npos) << FormatKey(format);
 }
 
 TEST_F(Cli, ConvertAndNewWriteEachFormat) {
