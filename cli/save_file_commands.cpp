@@ -14,15 +14,6 @@
 namespace selvane::cli {
 namespace {
 
-// A card that could not be saved back must not be changed at all.
-bool CanSaveBack(const Pane& pane, CliPort& port) {
-  const auto format = PaneFormat(pane);
-  if (format && IsWellFormed(pane.image, *format)) return true;
-  port.SetSubject(pane.path);
-  port.ShowMessage(text::kWrongFormat, MessageIcon::Information);
-  return false;
-}
-
 // Reads FILE as a single save; nullopt after printing "FILE: reason".
 std::optional<SingleSave> ReadSave(const std::string& file, CliPort& port) {
   port.SetSubject(file);
@@ -46,10 +37,7 @@ std::optional<SingleSave> ReadSave(const std::string& file, CliPort& port) {
 
 int RunImport(const std::string& card, const std::vector<std::string>& files, const ImportOptions& options,
               Streams io) {
-  if (options.to && !ParseSlotNumber(std::to_string(*options.to))) {
-    io.err << "SLOT must be a number from 1 to 15\n";
-    return kExitUsage;
-  }
+  if (options.to && !IsSlot(*options.to)) return BadSlot(io);
   CliPort port(io.err);
   std::vector<SingleSave> saves;
   bool readable = true;
@@ -78,10 +66,7 @@ int RunImport(const std::string& card, const std::vector<std::string>& files, co
 }
 
 int RunExport(const std::string& card, int slot, const std::string& out, bool raw, Streams io) {
-  if (!ParseSlotNumber(std::to_string(slot))) {
-    io.err << "SLOT must be a number from 1 to 15\n";
-    return kExitUsage;
-  }
+  if (!IsSlot(slot)) return BadSlot(io);
   const auto kind = raw ? std::optional(SaveFileKind::Raw) : SaveFileKindOfPath(out);
   if (!kind) {
     io.err << out << ": a save is written as .mcs, .ps1, .psv, or raw (no extension, or --raw)\n";
@@ -89,8 +74,7 @@ int RunExport(const std::string& card, int slot, const std::string& out, bool ra
   }
   CliPort port(io.err);
   Pane pane;
-  if (!LoadPane(pane, card, port)) return kExitFailed;
-  pane.selected = slot - 1;
+  if (!LoadAndSelect(pane, card, slot, port)) return kExitFailed;
   const TakenSave taken = TakeSave(pane, port);
   if (taken.outcome == Outcome::NothingChanged) {
     port.Print("nothing was exported: the card file ends before the save's last block");

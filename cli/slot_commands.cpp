@@ -14,23 +14,6 @@
 namespace selvane::cli {
 namespace {
 
-bool IsSlot(int slot) { return slot >= 1 && slot <= kSlotCount; }
-
-int BadSlot(Streams io) {
-  io.err << "SLOT must be a number from 1 to 15\n";
-  return kExitUsage;
-}
-
-// A card that could not be saved back must not be changed at all, so the save's format check
-// runs before any operation.
-bool CanSaveBack(const Pane& pane, CliPort& port) {
-  const auto format = PaneFormat(pane);
-  if (format && IsWellFormed(pane.image, *format)) return true;
-  port.SetSubject(pane.path);
-  port.ShowMessage(text::kWrongFormat, MessageIcon::Information);
-  return false;
-}
-
 // Exit status 1 always comes with a message. A refusal's was shown by the operation; an operation
 // that was not refused but had no byte to change (its slot lies past the end of a short card file)
 // shows none, so it is said here.
@@ -86,6 +69,27 @@ class ComparePort : public CliPort {
 
 }  // namespace
 
+bool IsSlot(int slot) { return slot >= 1 && slot <= kSlotCount; }
+
+int BadSlot(Streams io) {
+  io.err << "SLOT must be a number from 1 to 15\n";
+  return kExitUsage;
+}
+
+bool CanSaveBack(const Pane& pane, CliPort& port) {
+  const auto format = PaneFormat(pane);
+  if (format && IsWellFormed(pane.image, *format)) return true;
+  port.SetSubject(pane.path);
+  port.ShowMessage(text::kWrongFormat, MessageIcon::Information);
+  return false;
+}
+
+bool LoadAndSelect(Pane& pane, const std::string& card, int slot, CliPort& port) {
+  if (!LoadPane(pane, card, port)) return false;
+  pane.selected = slot - 1;
+  return true;
+}
+
 std::optional<int> ParseSlotNumber(std::string_view text) {
   if (text.empty() || text.size() > 2) return std::nullopt;
   int value = 0;
@@ -129,8 +133,7 @@ int RunCopy(const std::string& source, int slot, const std::string& target, cons
 int RunOnCard(const std::string& card, int slot, Streams io, const CardOperation& operation) {
   CliPort port(io.err);
   Pane pane;
-  if (!LoadPane(pane, card, port)) return kExitFailed;
-  pane.selected = slot - 1;
+  if (!LoadAndSelect(pane, card, slot, port)) return kExitFailed;
   return FinishOneCard(operation(pane, port), pane, port);
 }
 
@@ -162,8 +165,7 @@ int RunEdit(const std::string& card, int slot, const EditOptions& options, Strea
   }
   CliPort port(io.err);
   Pane pane;
-  if (!LoadPane(pane, card, port)) return kExitFailed;
-  pane.selected = slot - 1;
+  if (!LoadAndSelect(pane, card, slot, port)) return kExitFailed;
   const auto identity = BeginEditSlot(pane, port);
   if (!identity) return kExitFailed;
 

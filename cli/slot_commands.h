@@ -16,6 +16,16 @@ namespace selvane::cli {
 // A SLOT argument: the number at the start of a list line, 1 to 15, with or without its leading
 // zero ("3", "03"). nullopt for anything else.
 std::optional<int> ParseSlotNumber(std::string_view text);
+// True for the number of a list line, 1 to 15.
+bool IsSlot(int slot);
+// Says that SLOT is out of range and gives the exit status of wrong usage.
+int BadSlot(Streams io);
+
+// A card that could not be saved back in its own format must not be changed at all, so this check
+// runs before any operation that writes the card; false after saying why.
+bool CanSaveBack(const Pane& pane, CliPort& port);
+// Loads CARD into `pane` and selects the line of `slot` (none for 0); false after printing why.
+bool LoadAndSelect(Pane& pane, const std::string& card, int slot, CliPort& port);
 
 struct CopyOptions {
   std::optional<int> to;  // the DST line selected before the transfer (--to)

@@ -1,5 +1,5 @@
 // The fixture of the tests that run selvane-cli as a user runs it: a child process working on
-// files in a temporary folder of the test's own, its output captured outside that folder.
+// files in a temporary folder of the test's own, its output captured beside the files' folder.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,12 +10,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "core/file_io.h"
+#include "tests/temp_folder.h"
 
 namespace selvane::testkit {
 
@@ -32,24 +31,8 @@ inline std::string Text(const std::filesystem::path& p) {
   return {std::istreambuf_iterator<char>(std::ifstream(p).rdbuf()), {}};
 }
 
-class CliFolder : public ::testing::Test {
+class CliFolder : public TempFolder {
  protected:
-  void SetUp() override { ASSERT_TRUE(std::filesystem::create_directories(files_)); }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::string Path(const std::string& name) const { return (files_ / name).string(); }
-  std::string Put(const std::string& name, Bytes bytes) const {
-    EXPECT_TRUE(WriteFileAtomic(Path(name), bytes).ok) << name;
-    return Path(name);
-  }
-  std::string Put(const std::string& name, const CardImage& bytes) const { return Put(name, Bytes(bytes)); }
-  CardImage Get(const std::string& name) const { return ReadCardFile(Path(name)).bytes; }
-  // Every name in the folder with its bytes: a refused command leaves this as it was.
-  std::map<std::string, CardImage> Folder() const {
-    std::map<std::string, CardImage> files;
-    for (const auto& entry : std::filesystem::directory_iterator(files_))
-      files[entry.path().filename().string()] = ReadCardFile(entry.path().string()).bytes;
-    return files;
-  }
   // Runs the built selvane-cli with `args`; an alarm (which survives exec) ends a command that
   // would wait for ever. A file size limit makes writes fail part-way (with SIGXFSZ ignored,
   // EFBIG instead of the end of the program).
@@ -72,10 +55,6 @@ class CliFolder : public ::testing::Test {
     waitpid(child, &status, 0);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), Text(dir_ / "out"), Text(dir_ / "err")};
   }
-
-  const std::filesystem::path dir_ =
-      std::filesystem::temp_directory_path() / ("selvane-cli-" + std::to_string(std::random_device{}()));
-  const std::filesystem::path files_ = dir_ / "files";
 };
 
 }  // namespace selvane::testkit

@@ -14,6 +14,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <random>
+#include <span>
 
 #include "core/file_io.h"
 #include "examples/card_builder.h"
@@ -104,6 +105,9 @@ TEST_F(Cli, RefusalsNameThePathAndChangeNoFile) {
   fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   const CardImage whole = SampleCard();
   const std::string cut = Put("cut.mcr", CardImage(whole.begin(), whole.begin() + 1000));  // entries 1-6 only
+  CardImage longer = whole;
+  longer.push_back(0);  // every slot is there, but the card cannot be saved back as a .mcr
+  const std::string tail = Put("tail.mcr", longer);
   const CardImage empty = CardBuilder().Build(Format::Gme);
   // Every directory entry, but only slot 1's block: the 3-block save has no room there.
   const std::string shortGme = Put("short.gme", CardImage(empty.begin(), empty.begin() + 3904 + 2 * 8192));
@@ -119,6 +123,7 @@ TEST_F(Cli, RefusalsNameThePathAndChangeNoFile) {
       {{"copy", src, "1", full}, full + ": The memory card is full."},
       {{"move", src, "2", shortGme}, shortGme + ": The memory card is full."},
       {{"clear", cut}, cut + ": File is in a wrong format."},
+      {{"move", tail, "1", full}, tail + ": File is in a wrong format."},
       {{"convert", src, Path("none/x.mem")},
        src + ": " + Path("none/x.mem") + " could not be saved: " + Reason(ENOENT) + "."},
       {{"convert", src, Path("folder.mcr")},
@@ -153,6 +158,15 @@ TEST_F(Cli, UsageErrorsExitTwo) {
                                               {"icon", card, "0", "x.png"}};
   for (const auto& args : misuses) EXPECT_EQ(Run(args).status, 2) << ::testing::PrintToString(args);
   EXPECT_EQ(Get("card.mcr"), SampleCard());
+}
+
+// The help is where a user learns which files selvane-cli takes: every card extension is named.
+TEST_F(Cli, HelpNamesEveryCardExtension) {
+  const CliRun help = Run({"--help"});
+  ASSERT_EQ(help.status, 0);
+  for (const auto& formats : {std::span<const Format>(kAllFormats), std::span<const Format>(kNewerFormats)})
+    for (const Format format : formats)
+      EXPECT_NE(help.out.find(" ." + std::string(FormatExtension(format))), std::string::npos) << FormatKey(format);
 }
 
 TEST_F(Cli, ConvertAndNewWriteEachFormat) {
@@ -206,12 +220,6 @@ TEST_F(Cli, SlotCommandsWriteTheCardBack) {
     EXPECT_EQ(Get("card.ddf"), expected) << args[0];
   }
 }
-
-}  // namespace
-}  // namespace selvane
-
-namespace selvane {
-namespace {
 
 // convert --to: every file in one process, each under its own name with the new extension.
 TEST_F(Cli, BatchConvertWritesEveryFormat) {
@@ -319,12 +327,6 @@ TEST_F(Cli, BatchConvertShowsProgressOnATerminal) {
   EXPECT_NE(shown.find("[2/2] " + b), std::string::npos) << shown;
   EXPECT_EQ(Get("b.ps"), SampleCard(Format::Ps));
 }
-
-}  // namespace
-}  // namespace selvane
-
-namespace selvane {
-namespace {
 
 // check reads and reports; it never writes. Exit 0 clean, 1 findings, 2 a card that cannot be read.
 TEST_F(Cli, CheckReportsFindingsPerCardAndChangesNothing) {

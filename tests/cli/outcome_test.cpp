@@ -2,23 +2,20 @@
 // the messages it showed: a message added to an operation changes no exit code.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <random>
 #include <sstream>
 
 #include "cli/slot_commands.h"
 #include "core/file_io.h"
 #include "examples/card_builder.h"
 #include "slots/operations.h"
+#include "tests/temp_folder.h"
 
 namespace selvane::cli {
 namespace {
-namespace fs = std::filesystem;
+using OneCardRoutine = testkit::TempFolder;
 
-TEST(RunOnCard, ExitStatusComesFromTheOutcomeNotFromMessages) {
-  const fs::path dir = fs::temp_directory_path() / ("selvane-outcome-" + std::to_string(std::random_device{}()));
-  fs::create_directories(dir);
-  const std::string card = (dir / "card.mcr").string();
+TEST_F(OneCardRoutine, ExitStatusComesFromTheOutcomeNotFromMessages) {
+  const std::string card = Path("card.mcr");
   const CardImage before = demo::CardBuilder().AddSave(1, 1, "NOTE").Build();
   // Each operation deletes line 1 (or not) and may show a note of its own on the way.
   const auto deleteWithNote = [](Pane& pane, UserPort& port) {
@@ -44,7 +41,6 @@ TEST(RunOnCard, ExitStatusComesFromTheOutcomeNotFromMessages) {
     EXPECT_EQ(errors.str(), err);
     EXPECT_EQ(ReadCardFile(card).bytes, after) << err;
   }
-  fs::remove_all(dir);
 }
 
 }  // namespace

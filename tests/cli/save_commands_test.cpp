@@ -6,11 +6,11 @@
 #include <png.h>
 
 #include <filesystem>
-#include <random>
 #include <sstream>
 
 #include "core/file_io.h"
 #include "examples/card_builder.h"
+#include "tests/temp_folder.h"
 
 namespace selvane::cli {
 namespace {
@@ -57,15 +57,13 @@ Png ReadPng(const std::string& path) {
   return png;
 }
 
-class SaveCommands : public ::testing::Test {
+class SaveCommands : public testkit::TempFolder {
  protected:
   void SetUp() override {
-    fs::create_directories(dir_);
-    ASSERT_TRUE(WriteFileAtomic(card_, Card()).ok);
+    TempFolder::SetUp();
+    Put("card.gme", Card());
   }
-  void TearDown() override { fs::remove_all(dir_); }
-  const fs::path dir_ = fs::temp_directory_path() / ("selvane-saves-" + std::to_string(std::random_device{}()));
-  const std::string card_ = (dir_ / "card.gme").string();
+  const std::string card_ = Path("card.gme");
 };
 
 TEST_F(SaveCommands, InfoGivesTheTitlesAsTheGamesWroteThem) {
@@ -94,7 +92,7 @@ TEST_F(SaveCommands, IconWritesTheFramesAsTransparentPngs) {
     int frames;  // side by side in the picture
   } cases[] = {{1, 1, 1, 1}, {1, 2, 3, 1}, {1, std::nullopt, 2, 2}, {2, 1, 1, 1}};
   for (const auto& c : cases) {
-    const std::string out = (dir_ / "icon.png").string();
+    const std::string out = Path("icon.png");
     std::ostringstream text, err;
     ASSERT_EQ(RunIcon(card_, c.slot, out, IconOptions{c.frame, c.scale}, Streams{text, err}), kExitOk) << err.str();
     const Png png = ReadPng(out);
@@ -113,8 +111,8 @@ TEST_F(SaveCommands, IconWritesTheFramesAsTransparentPngs) {
 }
 
 TEST_F(SaveCommands, IconRefusesWhatIsNotThereAndLeavesTheFile) {
-  const std::string out = (dir_ / "kept.png").string();
-  const std::string missing = (dir_ / "none" / "x.png").string();
+  const std::string out = Path("kept.png");
+  const std::string missing = Path("none/x.png");
   const struct {
     int slot;
     std::optional<int> frame;

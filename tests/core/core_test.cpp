@@ -1,14 +1,14 @@
-// The core on its own: the format a path names, where the raw card starts in each container, the
-// header templates, the save check, the conversion of every format into every other, the empty
-// card and the demo cards; then whole-file reading and the atomic writer on real files in a
-// temporary folder: what the reader refuses without blocking or allocating, and that a failed
-// write leaves every file as it was and no temporary file behind.
+// The core on its own: the format a path names, where the raw card starts in each container
+// (the seven dialog formats, RetroArch's .srm, the PS3's .vm1, the PSP's and PS Vita's .vmp), the
+// header templates, the save check, the conversion of every format into every other, a .srm that
+// holds a single save, the empty card and the demo cards; then whole-file reading and the atomic writer on real files
+// in a temporary folder: what the reader refuses without blocking or allocating, and that a failed write leaves every
+// file as it was and no temporary file behind.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <map>
-#include <random>
 #ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
@@ -21,37 +21,45 @@
 #include "core/file_io.h"
 #include "examples/card_builder.h"
 #include "examples/demo_cards.h"
+#include "tests/core/card_bytes.h"
+#include "tests/temp_folder.h"
 
 namespace selvane {
 namespace {
 using namespace std::literals;
 
-CardImage Cat(std::initializer_list<Bytes> parts) {
-  CardImage out;
-  for (Bytes p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
+using testkit::Cat, testkit::Raw, testkit::TemplateOf;
+
+// The bytes of a file with the signature field (.vmp) left out, which the signer fills in.
+CardImage Unsigned(CardImage file, Format format) {
+  if (format == Format::Vmp && file.size() >= kVmpHeaderSize)
+    std::fill_n(file.begin() + kVmpSignature, kSignatureSize, 0);
+  return file;
 }
 
-// A raw card whose fifteen save blocks hold a pattern, so that any shift or mix-up shows.
-CardImage Raw() { return demo::CardBuilder().AddSave(1, 15, "Every Block").RawCard(); }
-
-// The header that a format's files get when they are written from another family; none for raw.
-Bytes TemplateOf(Format f) {
-  static const std::map<Family, Bytes> templates = {
-      {Family::Vgs, VgsHeader()}, {Family::Raw, {}}, {Family::DexDrive, DexDriveHeader()}, {Family::Psm, PsmHeader()}};
-  return templates.at(FamilyOf(f));
+std::vector<Format> EveryFormat() {
+  std::vector<Format> all;
+  for (const FormatFacts& f : FormatTable()) all.push_back(f.format);
+  return all;
 }
 
 TEST(FormatFromPath, LastFourCharactersInAnyCaseOrTwoLetterPs) {
-  const std::string_view paths[] = {"a.Mem", "a.mcd", "C:\\cards\\epsxe000.MCR", "a.gme", "a.ddf", "a.psx", "card.PS"};
-  for (std::size_t i = 0; i < kAllFormats.size(); ++i) EXPECT_EQ(FormatFromPath(paths[i]), kAllFormats[i]) << paths[i];
-  EXPECT_EQ(FormatFromPath("card.ps"), Format::Ps);
+  const std::pair<std::string_view, Format> paths[] = {
+      {"a.Mem", Format::Mem},    {"a.mcd", Format::Mcd},          {"C:\\cards\\epsxe000.MCR", Format::Mcr},
+      {"a.gme", Format::Gme},    {"a.ddf", Format::Ddf},          {"a.psx", Format::Psx},
+      {"card.PS", Format::Ps},   {"card.ps", Format::Ps},         {"retroarch/Game (USA).srm", Format::Srm},
+      {"CARD.VM1", Format::Vm1}, {"psp/SCEVMC0.VMP", Format::Vmp}};
+  for (auto [path, format] : paths) {
+    EXPECT_EQ(FormatFromPath(path), format) << path;
+    EXPECT_EQ(FormatFromExtension(FormatExtension(format)), format) << path;
+  }
   for (const char* other : {"a.bin", "a.mcrx", "", "mcr", "a.psx.bak"}) EXPECT_FALSE(FormatFromPath(other)) << other;
 }
 
 TEST(DataOffset, FixedPerContainerAndTheFirstPatternInADexDriveImage) {
-  const std::pair<Format, std::size_t> fixed[] = {{Format::Mem, 64}, {Format::Psx, 256}, {Format::Mcd, 0},
-                                                  {Format::Mcr, 0},  {Format::Ddf, 0},   {Format::Ps, 0}};
+  const std::pair<Format, std::size_t> fixed[] = {{Format::Mem, 64}, {Format::Psx, 256}, {Format::Vmp, 128},
+                                                  {Format::Mcd, 0},  {Format::Mcr, 0},   {Format::Ddf, 0},
+                                                  {Format::Ps, 0},   {Format::Srm, 0},   {Format::Vm1, 0}};
   for (auto [format, offset] : fixed) EXPECT_EQ(DataOffset(CardImage(10, 0), format), offset);
   CardImage gme = Cat({DexDriveHeader(), Raw()});
   EXPECT_EQ(DataOffset(gme, Format::Gme), 3904u);
@@ -69,13 +77,15 @@ TEST(HeaderTemplates, ExactBytes) {
   EXPECT_EQ(bytes(DexDriveHeader()), "123-456-STD\0\0\0\0\0\0\0\x01\0\x01MQ"s + std::string(14, '\xA0') + "\0\xFF"s +
                                          std::string(3904 - 39, '\0'));
   EXPECT_EQ(bytes(PsmHeader()), "PSV\0\0\0\0\0\0\0\x02\0\0\0\0\0SCPH-1020"s + std::string(256 - 25, '\0'));
+  EXPECT_EQ(bytes(VmpHeader()), "\0PMV\x80"s + std::string(0x80 - 5, '\0'));
 }
 
 // The matrix below shows that well-formed images of every format pass the check; these fail it.
 TEST(SaveCheck, RefusesWrongLengthsAndHeaders) {
   const auto changed = [](CardImage image, std::size_t at, std::uint8_t value) { return image[at] = value, image; };
   const auto cut = [](CardImage image) { return image.pop_back(), image; };
-  const CardImage raw = Raw(), mem = Cat({VgsHeader(), raw}), psx = Cat({PsmHeader(), raw});
+  const CardImage raw = Raw(), mem = Cat({VgsHeader(), raw}), psx = Cat({PsmHeader(), raw}),
+                  vmp = Cat({VmpHeader(), raw});
   const std::string noRawCard = "no raw card (\"MC\" followed by four zero bytes) was found in it";
   const std::tuple<Format, CardImage, std::string> refused[] = {
       {Format::Mcr, cut(raw), "the file has 131071 bytes where a .mcr card has 131072"},
@@ -86,8 +96,13 @@ TEST(SaveCheck, RefusesWrongLengthsAndHeaders) {
       {Format::Mem, cut(mem), "the file has 131135 bytes where a .mem card has 131136"},
       {Format::Psx, cut(psx), "the file has 131327 bytes where a .psx card has 131328"},
       {Format::Psx, changed(psx, 2, 'X'), "it does not start with \"PSV\""},
-      {Format::Gme, CardImage(5000, 0), noRawCard}};
+      {Format::Gme, CardImage(5000, 0), noRawCard},
+      {Format::Vmp, raw, "the file has 131072 bytes where a .vmp card has 131200"},
+      {Format::Vmp, changed(vmp, 1, 'X'), "it does not start with \"\\0PMV\""},
+      {Format::Vm1, vmp, "the file has 131200 bytes where a .vm1 card has 131072"},
+      {Format::Srm, CardImage(16384, 0), "the file has 16384 bytes where a .srm card has 131072"}};
   for (const auto& [format, image, problem] : refused) {
+    EXPECT_FALSE(IsWellFormed(image, format)) << FormatKey(format);
     EXPECT_FALSE(BuildFileContent(image, format, Format::Mem)) << FormatKey(format);
     EXPECT_EQ(CheckForSave(image, format).problem, problem);
   }
@@ -97,17 +112,19 @@ class ConversionMatrix : public ::testing::TestWithParam<std::tuple<Format, Form
 
 TEST_P(ConversionMatrix, ExactBytesAndRoundTrip) {
   const auto [source, target] = GetParam();
-  // A DexDrive or PSM source header differs from the template in a comment byte, so that the
-  // result shows whether the header was kept (same family) or rebuilt.
+  // A DexDrive, PSM or .vmp source header differs from the template in a byte the save check does
+  // not read, so that the result shows whether the header was kept (same family) or rebuilt.
   CardImage image = Cat({TemplateOf(source), Raw()});
   if (image.size() > kRawCardSize + 100) image[100] = 0x77;
   const auto content = BuildFileContent(image, source, target);
-  EXPECT_EQ(content, FamilyOf(source) == FamilyOf(target) ? image : Cat({TemplateOf(target), Raw()}));
-  EXPECT_EQ(BuildFileContent(content.value_or(CardImage{}), target, Format::Mcr), Raw());  // and back
+  ASSERT_TRUE(content);
+  EXPECT_EQ(Unsigned(*content, target),
+            Unsigned(FamilyOf(source) == FamilyOf(target) ? image : Cat({TemplateOf(target), Raw()}), target));
+  EXPECT_EQ(BuildFileContent(*content, target, Format::Mcr), Raw());  // and back
 }
 
 INSTANTIATE_TEST_SUITE_P(AllPairs, ConversionMatrix,
-                         ::testing::Combine(::testing::ValuesIn(kAllFormats), ::testing::ValuesIn(kAllFormats)),
+                         ::testing::Combine(::testing::ValuesIn(EveryFormat()), ::testing::ValuesIn(EveryFormat())),
                          [](const auto& pair) {
                            return std::string(FormatExtension(std::get<0>(pair.param))) + "_to_" +
                                   std::string(FormatExtension(std::get<1>(pair.param)));
@@ -119,6 +136,19 @@ TEST(BuildFileContent, ShortDexDriveImageIsPaddedWithZeros) {
   std::fill(expected.end() - 1000, expected.end(), 0);
   EXPECT_EQ(BuildFileContent(gme, Format::Gme, Format::Mcr), expected);
   EXPECT_EQ(BuildFileContent(gme, Format::Gme, Format::Psx), Cat({PsmHeader(), expected}));
+}
+
+// A .srm may hold a single save rather than a card; other card formats never do.
+TEST(SingleSaveInCardFormat, OnlyASrmHoldingASave) {
+  CardImage save(2 * kBlockSize, 3);
+  save[0] = 'S', save[1] = 'C';
+  const std::tuple<Format, CardImage, bool> table[] = {{Format::Srm, save, true},
+                                                       {Format::Srm, Raw(), false},
+                                                       {Format::Srm, CardImage(100, 0), false},
+                                                       {Format::Mcr, save, false},
+                                                       {Format::Vm1, save, false}};
+  for (const auto& [format, image, single] : table)
+    EXPECT_EQ(IsSingleSaveInCardFormat(image, format), single) << FormatKey(format) << " " << image.size();
 }
 
 TEST(EmptyCard, ExactBytes) {
@@ -157,26 +187,10 @@ TEST(Bytes, WritesClipAtTheEndOfTheSpanNotOfTheBuffer) {
   }
 }
 
-class FileIo : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(fs::create_directory(dir_)); }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string Put(const std::string& name, const Blob& bytes) const {
-    EXPECT_TRUE(WriteFileAtomic((dir_ / name).string(), bytes).ok) << name;
-    return (dir_ / name).string();
-  }
-  // Every name in the folder with its bytes (none for a folder).
-  std::map<std::string, Blob> Folder() const {
-    std::map<std::string, Blob> files;
-    for (const auto& entry : fs::directory_iterator(dir_))
-      files[entry.path().filename().string()] = ReadCardFile(entry.path().string()).bytes;
-    return files;
-  }
-  const fs::path dir_ = fs::temp_directory_path() / ("selvane-io-" + std::to_string(std::random_device{}()));
-};
+using FileIo = testkit::TempFolder;
 
 TEST_F(FileIo, ReaderTakesRegularFilesUpToSixteenMebibytes) {
-  EXPECT_FALSE(FileExists(Put("empty.mcr", {})));
+  EXPECT_FALSE(FileExists(Put("empty.mcr", Blob{})));
   EXPECT_EQ(ReadCardFile(Put("odd.gme", {1, 2, 3, 0, 5})).bytes, (Blob{1, 2, 3, 0, 5}));
   const std::string big = Put("big.gme", {1});
   fs::resize_file(big, kMaxCardFileSize);  // sparse: no data is stored
@@ -184,12 +198,12 @@ TEST_F(FileIo, ReaderTakesRegularFilesUpToSixteenMebibytes) {
   fs::resize_file(big, kMaxCardFileSize + 1);
   std::vector<std::pair<std::string, std::string>> refused = {
       {big, "file is larger than 16 MiB, too large for a memory card"},
-      {dir_.string(), Reason(EISDIR)},
-      {(dir_ / "missing.mcr").string(), Reason(ENOENT)}};
+      {files_.string(), Reason(EISDIR)},
+      {(files_ / "missing.mcr").string(), Reason(ENOENT)}};
 #ifndef _WIN32
   // A reader that opened the FIFO would wait for a writer for ever (the test's time limit ends it).
-  ASSERT_EQ(mkfifo((dir_ / "pipe.mcr").c_str(), 0600), 0);
-  refused.push_back({(dir_ / "pipe.mcr").string(), "not a regular file"});
+  ASSERT_EQ(mkfifo((files_ / "pipe.mcr").c_str(), 0600), 0);
+  refused.push_back({(files_ / "pipe.mcr").string(), "not a regular file"});
 #endif
   for (const auto& [path, reason] : refused) {
     const ReadResult read = ReadCardFile(path);
@@ -207,12 +221,12 @@ TEST_F(FileIo, AtomicWriterReplacesTheWholeFileOrNothing) {
   fs::permissions(card, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_write);
   const fs::perms perms = fs::status(card).permissions();
   fs::permissions(Put("locked.mcr", {1, 2, 3}), fs::perms::owner_read);
-  fs::create_directory(dir_ / "folder.mcr");
+  fs::create_directory(files_ / "folder.mcr");
   auto before = Folder();
   const std::pair<std::string, std::string> cases[] = {
       {"no/such/card.mcr", Reason(ENOENT)}, {"folder.mcr", Reason(EISDIR)}, {"locked.mcr", "the file is read-only"}};
   for (const auto& [name, reason] : cases) {
-    EXPECT_EQ(WriteFileAtomic((dir_ / name).string(), Blob{4, 5, 6, 7}).reason, reason) << name;
+    EXPECT_EQ(WriteFileAtomic(Path(name), Blob{4, 5, 6, 7}).reason, reason) << name;
     EXPECT_EQ(Folder(), before) << name;
   }
 #ifndef _WIN32
@@ -240,10 +254,10 @@ TEST_F(FileIo, AtomicWriterReplacesTheWholeFileOrNothing) {
   before["card.mcr"] = {'M', 'C', 1};
   EXPECT_EQ(Folder(), before);
   EXPECT_EQ(fs::status(card).permissions(), perms);
-  fs::permissions(dir_ / "locked.mcr", fs::perms::owner_all);  // Windows removes no read-only file
+  fs::permissions(files_ / "locked.mcr", fs::perms::owner_all);  // Windows removes no read-only file
 #ifndef _WIN32
   // A card named up to the file system's 255-byte limit saves: its temporary file's name fits too.
-  const std::string longest = (dir_ / (std::string(251, 'n') + ".mcr")).string();
+  const std::string longest = (files_ / (std::string(251, 'n') + ".mcr")).string();
   EXPECT_EQ(WriteFileAtomic(longest, Blob{'M', 'C'}).reason, "");
   EXPECT_EQ(ReadCardFile(longest).bytes, (Blob{'M', 'C'}));
 #endif

@@ -8,6 +8,7 @@
 
 #include "core/card.h"
 #include "core/single_save.h"
+#include "tests/core/card_bytes.h"
 #ifdef SELVANE_HAVE_SIGNING
 #include "crypto/signature_primitives.h"
 #endif
@@ -40,6 +41,12 @@ struct StandIn final : SignaturePrimitives {
   }
 };
 
+// The AES key and mask of the published key derivation, written out here apart from the core's.
+constexpr std::uint8_t kAesKey[16] = {0xAB, 0x5A, 0xBC, 0x9F, 0xC1, 0xF4, 0x9D, 0xE6,
+                                      0xA0, 0x51, 0xDB, 0xAE, 0xFA, 0x51, 0x88, 0x59};
+constexpr std::uint8_t kMask[16] = {0xB3, 0x0F, 0xFE, 0xED, 0xB7, 0xDC, 0x5E, 0xB7,
+                                    0x13, 0x3D, 0xA6, 0x0D, 0x1B, 0x6B, 0x2C, 0xDC};
+
 // Installs primitives for one test and takes them away after it.
 struct Installed {
   explicit Installed(const SignaturePrimitives* p) { InstallSignaturePrimitives(p); }
@@ -53,12 +60,8 @@ TEST(Signing, DerivesTheKeyFromTheSeedAndCoversTheFileWithoutItsSignature) {
   for (std::size_t i = 0; i < 20; ++i) file[0x08 + i] = static_cast<std::uint8_t>(i);  // the seed of a .psv
   const auto signature = ComputeSignature(file, kPsvLayout);
   ASSERT_TRUE(signature);
-  const std::uint8_t key[] = {0xAB, 0x5A, 0xBC, 0x9F, 0xC1, 0xF4, 0x9D, 0xE6,
-                              0xA0, 0x51, 0xDB, 0xAE, 0xFA, 0x51, 0x88, 0x59};
-  const std::uint8_t mask[] = {0xB3, 0x0F, 0xFE, 0xED, 0xB7, 0xDC, 0x5E, 0xB7,
-                               0x13, 0x3D, 0xA6, 0x0D, 0x1B, 0x6B, 0x2C, 0xDC};
-  for (std::size_t i = 0; i < 16; ++i) EXPECT_EQ((*signature)[i], (i ^ key[i]) ^ mask[i]) << i;
-  for (std::size_t i = 16; i < 20; ++i) EXPECT_EQ((*signature)[i], ((i - 16 + key[i - 16]) & 0xFF) ^ i) << i;
+  for (std::size_t i = 0; i < 16; ++i) EXPECT_EQ((*signature)[i], (i ^ kAesKey[i]) ^ kMask[i]) << i;
+  for (std::size_t i = 16; i < 20; ++i) EXPECT_EQ((*signature)[i], ((i - 16 + kAesKey[i - 16]) & 0xFF) ^ i) << i;
   std::vector<std::uint8_t> zeroed = file;
   std::fill_n(zeroed.begin() + 0x1C, 20, 0);
   EXPECT_EQ(standIn.lastData, zeroed);
@@ -73,8 +76,7 @@ TEST(Signing, DerivesTheKeyFromTheSeedAndCoversTheFileWithoutItsSignature) {
 }
 
 TEST(Signing, NothingIsSignedOrCheckedWithoutPrimitives) {
-  SingleSave save{"BASLUS-1", std::vector<std::uint8_t>(kBlockSize, 1)};
-  save.blocks[0] = 'S', save.blocks[1] = 'C';
+  const SingleSave save{"BASLUS-1", testkit::Blocks(1)};
   const std::array<std::uint8_t, 20> seed{};
   const auto psv = WritePsv(save, seed);
   EXPECT_TRUE(std::all_of(psv.begin() + 0x1C, psv.begin() + 0x30, [](std::uint8_t b) { return b == 0; }));
@@ -103,21 +105,17 @@ TEST(Signing, PrimitivesGiveThePublishedVectors) {
 #ifdef SELVANE_HAVE_LIBCRYPTO
 // The signature computed afresh with OpenSSL's one-shot calls, from the published description.
 bool IndependentlyValid(const std::vector<std::uint8_t>& file, std::size_t seedAt, std::size_t signatureAt) {
-  const unsigned char aesKey[16] = {0xAB, 0x5A, 0xBC, 0x9F, 0xC1, 0xF4, 0x9D, 0xE6,
-                                    0xA0, 0x51, 0xDB, 0xAE, 0xFA, 0x51, 0x88, 0x59};
-  const unsigned char mask[16] = {0xB3, 0x0F, 0xFE, 0xED, 0xB7, 0xDC, 0x5E, 0xB7,
-                                  0x13, 0x3D, 0xA6, 0x0D, 0x1B, 0x6B, 0x2C, 0xDC};
   unsigned char dec[32], enc[32], hmacKey[20], mac[20];
   int n = 0;
   EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
-  EVP_DecryptInit_ex(ctx, EVP_aes_128_ecb(), nullptr, aesKey, nullptr);
+  EVP_DecryptInit_ex(ctx, EVP_aes_128_ecb(), nullptr, kAesKey, nullptr);
   EVP_CIPHER_CTX_set_padding(ctx, 0);
   EVP_DecryptUpdate(ctx, dec, &n, file.data() + seedAt, 16);
-  EVP_EncryptInit_ex(ctx, EVP_aes_128_ecb(), nullptr, aesKey, nullptr);
+  EVP_EncryptInit_ex(ctx, EVP_aes_128_ecb(), nullptr, kAesKey, nullptr);
   EVP_CIPHER_CTX_set_padding(ctx, 0);
   EVP_EncryptUpdate(ctx, enc, &n, file.data() + seedAt, 16);
   EVP_CIPHER_CTX_free(ctx);
-  for (int i = 0; i < 16; ++i) hmacKey[i] = dec[i] ^ mask[i];
+  for (int i = 0; i < 16; ++i) hmacKey[i] = dec[i] ^ kMask[i];
   for (int i = 0; i < 4; ++i) hmacKey[16 + i] = enc[i] ^ file[seedAt + 16 + static_cast<std::size_t>(i)];
   std::vector<std::uint8_t> zeroed = file;
   std::fill_n(zeroed.begin() + static_cast<std::ptrdiff_t>(signatureAt), 20, 0);
@@ -130,8 +128,7 @@ bool IndependentlyValid(const std::vector<std::uint8_t>& file, std::size_t seedA
 
 TEST(Signing, WrittenFilesPassAnIndependentCheck) {
   const Installed installed(&crypto::Primitives());
-  SingleSave save{"BASLUS-00958GS2-7", std::vector<std::uint8_t>(2 * kBlockSize, 7)};
-  save.blocks[0] = 'S', save.blocks[1] = 'C';
+  const SingleSave save{"BASLUS-00958GS2-7", testkit::Blocks(2, 7)};
   std::array<std::uint8_t, 20> seed;
   for (std::size_t i = 0; i < seed.size(); ++i) seed[i] = static_cast<std::uint8_t>(i * 37 + 1);
   std::vector<std::uint8_t> psv = WritePsv(save, seed);

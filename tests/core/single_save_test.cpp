@@ -7,24 +7,13 @@
 
 #include "core/card.h"
 #include "core/single_save.h"
+#include "tests/core/card_bytes.h"
 
 namespace selvane {
 namespace {
 using namespace std::literals;
 
-// `n` blocks whose first starts with "SC" and whose bytes depend on `seed`.
-std::vector<std::uint8_t> Blocks(int n, std::uint8_t seed = 1) {
-  std::vector<std::uint8_t> blocks(static_cast<std::size_t>(n) * kBlockSize);
-  for (std::size_t i = 0; i < blocks.size(); ++i) blocks[i] = static_cast<std::uint8_t>(i * 13 + seed + i / 8192);
-  if (!blocks.empty()) blocks[0] = 'S', blocks[1] = 'C';
-  return blocks;
-}
-
-std::vector<std::uint8_t> Cat(std::initializer_list<Bytes> parts) {
-  std::vector<std::uint8_t> out;
-  for (Bytes p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
+using testkit::Blocks, testkit::Cat;
 
 std::vector<std::uint8_t> Text(std::string_view s) { return {s.begin(), s.end()}; }
 

@@ -4,23 +4,23 @@
 
 #include <chrono>
 #include <filesystem>
-#include <random>
 #include <vector>
 
 #include "core/file_io.h"
 #include "examples/card_builder.h"
 #include "slots/card_file.h"
 #include "tests/slots/test_port.h"
+#include "tests/temp_folder.h"
 
 namespace selvane {
 namespace {
 namespace fs = std::filesystem;
 
-TEST(SaveCard, AsksBeforeReplacingAChangedFileAndKeepsTheWorkWhenAWriteFails) {
-  const std::string path =
-      (fs::temp_directory_path() / ("selvane-save-" + std::to_string(std::random_device{}()) + ".mcr")).string();
+using SavingACard = testkit::TempFolder;
+
+TEST_F(SavingACard, AsksBeforeReplacingAChangedFileAndKeepsTheWorkWhenAWriteFails) {
+  const std::string path = Put("card.mcr", EmptyCard());
   const CardImage emulator = demo::CardBuilder().AddSave(1, 1, "Emulator").Build();
-  ASSERT_TRUE(WriteFileAtomic(path, EmptyCard()).ok);
   Pane pane;
   pane.path = path;
   std::string outputExt;
@@ -35,7 +35,7 @@ TEST(SaveCard, AsksBeforeReplacingAChangedFileAndKeepsTheWorkWhenAWriteFails) {
   EXPECT_EQ(std::pair(ReadCardFile(path).bytes, pane.cardModified), std::pair(emulator, true));
 
   // A save that the system refuses (its folder does not exist) keeps the work marked as modified.
-  const std::string lost = path + ".d/card.mcr";
+  const std::string lost = Path("none/card.mcr");
   EXPECT_EQ(SaveCard(lost, pane, outputExt, port), SaveOutcome::WriteFailed);
   EXPECT_EQ(port.MessageTexts(),
             std::vector{lost + " could not be saved: " + std::generic_category().message(ENOENT) + "."});
@@ -46,17 +46,13 @@ TEST(SaveCard, AsksBeforeReplacingAChangedFileAndKeepsTheWorkWhenAWriteFails) {
   ASSERT_EQ(port.questions().size(), 2u);
   EXPECT_EQ(port.questions()[1].text, path + " has changed on disk since it was opened. Overwrite it?");
   EXPECT_EQ(port.questions()[1].buttons, Buttons::YesNo);
-  fs::remove(path);
 }
 
 // The changed-on-disk question is about the file that was loaded, whatever path text names it:
 // never after New, never for another card's path, and not again once the file was saved.
-TEST(SaveCard, AsksOnlyAboutTheLoadedFileWhenItChanged) {
-  const fs::path dir = fs::temp_directory_path() / ("selvane-stamp-" + std::to_string(std::random_device{}()));
-  fs::create_directories(dir);
-  const std::string card = (dir / "card.mcr").string(), other = (dir / "other.mcr").string();
-  ASSERT_TRUE(WriteFileAtomic(card, EmptyCard()).ok);
-  ASSERT_TRUE(WriteFileAtomic(other, EmptyCard()).ok);
+TEST_F(SavingACard, AsksOnlyAboutTheLoadedFileWhenItChanged) {
+  const fs::path dir = files_;
+  const std::string card = Put("card.mcr", EmptyCard()), other = Put("other.mcr", EmptyCard());
   std::vector<fs::path> spellings = {dir / "." / "card.mcr"};  // the loaded file under other path texts
 #ifndef _WIN32
   fs::create_symlink(card, dir / "link.mcr");  // Windows builds of the library have no symbolic links
@@ -96,7 +92,6 @@ TEST(SaveCard, AsksOnlyAboutTheLoadedFileWhenItChanged) {
     EXPECT_EQ(port.questions().size(), 1u);
     port.Clear();
   }
-  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -170,17 +170,21 @@ TEST_P(TransferAcrossFormats, LandsRelinkedAndMovesBackUnchanged) {
 INSTANTIATE_TEST_SUITE_P(AllFormats, TransferAcrossFormats, ::testing::Range<std::size_t>(0, kAllFormats.size()),
                          [](const auto& param) { return std::string(FormatExtension(kAllFormats[param.param])); });
 
+// Delete frees the selected slot alone; with nothing selected it changes nothing and says nothing.
 TEST(DeleteSlot, FreesTheSelectedSlotOnly) {
   TestPort port;
   Pane pane = ListedPane(CardBuilder().AddSave(1, 15, "ALL").Build(Format::Mem), Format::Mem);
   CardImage want = pane.image;
+  DeleteSlot(pane, port);
+  EXPECT_EQ(pane.image, want);
+  EXPECT_FALSE(pane.cardModified);
   std::fill_n(want.begin() + 448, 128, 0);  // line 2 is slot 3: its entry at 64 + 3 * 128
   want[448] = want[575] = 0xA0;             // the free entry: 0xA0, 126 zero bytes, 0xA0
   std::fill_n(want.begin() + 24640, 8192, 0);
   pane.selected = 2;
   DeleteSlot(pane, port);
   EXPECT_EQ(pane.image, want);
-  EXPECT_TRUE(pane.cardModified);
+  EXPECT_TRUE(pane.cardModified && port.MessageTexts().empty());
 }
 
 TEST(ClearAllSlots, LeavesAnEmptyCardInEachFormat) {
@@ -234,29 +238,6 @@ TEST(LastSlot, WalksStopAtSlotFifteen) {
   EXPECT_EQ(target.lines[0] + "|" + target.lines[1], "01 -del- END|02 -del- Linked Slot 1");
 }
 
-// Delete with nothing selected changes nothing and says nothing; the identity edit of a free entry
-// writes its region and ID like any other and gives it a valid checksum.
-TEST(DeleteAndEdit, NoSelectionAndAFreeEntry) {
-  TestPort port;
-  Pane pane = ListedPane(CardBuilder().AddSave(1, 1, "KEEP").Build(Format::Mcr), Format::Mcr);
-  const CardImage before = pane.image;
-  DeleteSlot(pane, port);
-  EXPECT_EQ(pane.image, before);
-  EXPECT_FALSE(pane.cardModified);
-  pane.selected = 4;
-  const auto identity = BeginEditSlot(pane, port);
-  ASSERT_TRUE(identity);
-  EXPECT_EQ(std::tuple(identity->line, identity->id, identity->region), std::tuple(4, std::string(), std::nullopt));
-  ApplyEditSlot(pane, *identity, 2, "FREE");
-  CardImage want = before;
-  const std::size_t entry = SlotEntryOffset(5);
-  want[entry + 11] = 'I';
-  std::copy_n("FREE", 4, want.begin() + static_cast<std::ptrdiff_t>(entry) + 12);
-  want[entry + 127] = FrameChecksum(Bytes(want).subspan(entry, 128));
-  EXPECT_EQ(pane.image, want);
-  EXPECT_TRUE(pane.cardModified && port.MessageTexts().empty());
-}
-
 TEST(CompareSlots, SaveBlocksAcrossFormatsAndMissingSelections) {
   // The same 3-block save in other slots, containers, game IDs and deleted marks.
   Pane left = ListedPane(CardBuilder().AddSave(2, 3, "SAME").Build(Format::Gme), Format::Gme);
@@ -278,15 +259,16 @@ TEST(CompareSlots, SaveBlocksAcrossFormatsAndMissingSelections) {
   EXPECT_TRUE(is(compare(1, 8, Comparison::Different, -1), "Slots are the DIFFERENT!!", MessageIcon::Exclamation));
 }
 
-TEST(EditSlot, WalksBackAndWritesOnlyTheFirstEntry) {
+// The identity edit walks back from a link to the save's first entry and writes only that one; a
+// free entry gets its region and ID like any other. Either way the checksum is made right again.
+TEST(EditSlot, WalksBackAndWritesOnlyTheFirstEntryEvenAFreeOne) {
   TestPort port;
   Pane pane = ListedPane(CardBuilder().AddSave(3, 3, "EDIT ME", "ABCD-01234", 'E').Build(Format::Mcr), Format::Mcr);
   pane.selected = 4;
-  const auto identity = BeginEditSlot(pane, port);
+  auto identity = BeginEditSlot(pane, port);
   ASSERT_TRUE(identity);
   EXPECT_EQ(pane.selected, 2);
-  EXPECT_EQ(identity->region, 1);
-  EXPECT_EQ(identity->id, "ABCD-01234");
+  EXPECT_EQ(std::tuple(identity->line, identity->id, identity->region), std::tuple(2, std::string("ABCD-01234"), 1));
   // No region chosen and a 4-character ID: byte 11 and bytes 16-21 keep their values.
   CardImage want = pane.image;
   std::copy_n("WXYZ", 4, want.begin() + 384 + 12);
@@ -294,6 +276,18 @@ TEST(EditSlot, WalksBackAndWritesOnlyTheFirstEntry) {
   ApplyEditSlot(pane, *identity, std::nullopt, "WXYZ");
   EXPECT_EQ(pane.image, want);
   EXPECT_TRUE(pane.cardModified);
+
+  pane.selected = 7;  // slot 8: a free entry
+  identity = BeginEditSlot(pane, port);
+  ASSERT_TRUE(identity);
+  EXPECT_EQ(std::tuple(identity->line, identity->id, identity->region), std::tuple(7, std::string(), std::nullopt));
+  const std::size_t entry = SlotEntryOffset(8);
+  want[entry + 11] = 'I';
+  std::copy_n("FREE", 4, want.begin() + static_cast<std::ptrdiff_t>(entry) + 12);
+  want[entry + 127] = FrameChecksum(Bytes(want).subspan(entry, 128));
+  ApplyEditSlot(pane, *identity, 2, "FREE");
+  EXPECT_EQ(pane.image, want);
+  EXPECT_TRUE(port.MessageTexts().empty());
 }
 
 }  // namespace
