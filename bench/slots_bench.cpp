@@ -12,15 +12,6 @@
 namespace selvane {
 namespace {
 
-// Answers nothing and shows nothing; the operations benchmarked here ask no question.
-class SilentPort : public UserPort {
- public:
-  void ShowMessage(std::string_view, MessageIcon) override {}
-  Answer Ask(std::string_view, Buttons, Answer defaultAnswer) override { return defaultAnswer; }
-  std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest&) override { return std::nullopt; }
-};
-
 Pane ListedPane(Format format, CardImage image) {
   SilentPort port;
   Pane pane;

@@ -36,15 +36,6 @@
 
 namespace {
 
-// Answers nothing and shows nothing: start-up with a valid card asks no question.
-class SilentPort : public selvane::UserPort {
- public:
-  void ShowMessage(std::string_view, selvane::MessageIcon) override {}
-  selvane::Answer Ask(std::string_view, selvane::Buttons, selvane::Answer a) override { return a; }
-  std::optional<selvane::FileChoice> ChooseFileToOpen(const selvane::FileDialogRequest&) override { return {}; }
-  std::optional<selvane::FileChoice> ChooseFileToSave(const selvane::FileDialogRequest&) override { return {}; }
-};
-
 QString g_card;  // the demo card, written once to a temporary folder
 
 // Both windows open at the size of Selvane's narrow layout (3735 x 5265 twips).
@@ -77,7 +68,7 @@ bool ShowAndPaint(QWidget& window) {
 }
 
 bool OpenWindow(bool shown) {
-  SilentPort port;
+  selvane::SilentPort port;
   selvane::ui::WindowStart start;
   start.commandLine = g_card;
   start.port = &port;

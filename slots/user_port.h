@@ -42,6 +42,16 @@ class UserPort {
   virtual std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest& request) = 0;
 };
 
+// A port that shows nothing, answers every question with its default and every file dialog with
+// Cancel: for looking at a pane (a benchmark, a line about to be dragged) without a word to the user.
+class SilentPort : public UserPort {
+ public:
+  void ShowMessage(std::string_view, MessageIcon) override {}
+  Answer Ask(std::string_view, Buttons, Answer defaultAnswer) override { return defaultAnswer; }
+  std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest&) override { return std::nullopt; }
+};
+
 // The fixed texts that operations show.
 namespace text {
 inline constexpr std::string_view kFormatNotSupported = "Memory card format not supported";

@@ -23,16 +23,6 @@ namespace {
 
 std::string ToStd(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
-// A port that shows nothing and answers every question with its default: a line about to be
-// dragged is looked at without a word to the user.
-class SilentPort : public UserPort {
- public:
-  void ShowMessage(std::string_view, MessageIcon) override {}
-  Answer Ask(std::string_view, Buttons, Answer defaultAnswer) override { return defaultAnswer; }
-  std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest&) override { return std::nullopt; }
-};
-
 // The local files a drag carries; empty when it carries anything else as well.
 QStringList LocalFiles(const QMimeData& data) {
   QStringList files;

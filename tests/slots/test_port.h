@@ -58,6 +58,20 @@ class TestPort : public UserPort {
   std::vector<Question> questions_;
 };
 
+// A TestPort whose file dialogs are answered in order from `choices` (nullopt: Cancel); each
+// request is recorded, and a dialog with no choice left fails the test.
+struct DialogPort : TestPort {
+  std::vector<std::optional<FileChoice>> choices;
+  std::vector<FileDialogRequest> requests;
+  std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest& request) override { return Next(request); }
+  std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest& request) override { return Next(request); }
+  std::optional<FileChoice> Next(const FileDialogRequest& request) {
+    requests.push_back(request);
+    if (requests.size() > choices.size()) ADD_FAILURE() << "unexpected file dialog: " << request.title;
+    return requests.size() > choices.size() ? std::nullopt : choices[requests.size() - 1];
+  }
+};
+
 // A pane holding `image` under a path of `format`, listed as after loading (15 lines, no
 // selection, not modified).
 inline Pane ListedPane(CardImage image, Format format, int index = 0) {

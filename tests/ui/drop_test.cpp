@@ -29,18 +29,7 @@
 namespace selvane {
 namespace {
 
-// The slot tests' scripted port, with each file dialog answered by the next of `choices`.
-struct Port : testkit::TestPort {
-  std::vector<std::optional<FileChoice>> choices;
-  std::vector<FileDialogRequest> requests;
-  std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest& request) override { return Next(request); }
-  std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest& request) override { return Next(request); }
-  std::optional<FileChoice> Next(const FileDialogRequest& request) {
-    requests.push_back(request);
-    if (requests.size() > choices.size()) ADD_FAILURE() << "unexpected file dialog: " << request.title;
-    return requests.size() > choices.size() ? std::nullopt : choices[requests.size() - 1];
-  }
-};
+using Port = testkit::DialogPort;
 
 // "ALPHA" in slot 1, the three blocks of "BRAVO" in slots 2-4, "CHARLIE" in slot 5; and "DELTA".
 demo::CardBuilder SourceCard() {

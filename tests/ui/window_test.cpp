@@ -77,9 +77,7 @@ namespace {
 // The slot tests' scripted port, with the n-th file dialog answered by choices[n] too. Its
 // failures (a question or dialog without an answer) land in GoogleTest's results outside a test.
 // `onPrompt`, when set, runs as each message or question appears, to look at the window then.
-struct Port : testkit::TestPort {
-  std::vector<std::optional<FileChoice>> choices;
-  std::vector<FileDialogRequest> requests;
+struct Port : testkit::DialogPort {
   std::function<void()> onPrompt;
   void ShowMessage(std::string_view text, MessageIcon icon) override {
     if (onPrompt) onPrompt();
@@ -88,13 +86,6 @@ struct Port : testkit::TestPort {
   Answer Ask(std::string_view text, Buttons buttons, Answer defaultAnswer) override {
     if (onPrompt) onPrompt();
     return TestPort::Ask(text, buttons, defaultAnswer);
-  }
-  std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest& request) override { return Next(request); }
-  std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest& request) override { return Next(request); }
-  std::optional<FileChoice> Next(const FileDialogRequest& request) {
-    requests.push_back(request);
-    if (requests.size() > choices.size()) ADD_FAILURE() << "unexpected file dialog: " << request.title;
-    return requests.size() > choices.size() ? std::nullopt : choices[requests.size() - 1];
   }
 };
 
