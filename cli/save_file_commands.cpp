@@ -17,14 +17,9 @@ namespace {
 // Reads FILE as a single save; nullopt after printing "FILE: reason".
 std::optional<SingleSave> ReadSave(const std::string& file, CliPort& port) {
   port.SetSubject(file);
-  const ReadResult read = ReadCardFile(file);
-  if (!read.ok) {
-    port.Print("cannot be read: " + read.reason);
-    return std::nullopt;
-  }
-  SaveFileRead save = ReadSaveFile(file, read.bytes);
+  SaveFileRead save = ReadSaveFileAt(file);
   if (!save.save) {
-    port.Print(save.problem);
+    port.Print(save.unreadable ? "cannot be read: " + save.problem : save.problem);
     return std::nullopt;
   }
   // Downloaded saves often carry a wrong signature; the blocks are good all the same.

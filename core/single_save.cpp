@@ -4,6 +4,7 @@
 
 #include "core/ascii.h"
 #include "core/card.h"
+#include "core/file_io.h"
 
 namespace selvane {
 namespace {
@@ -157,6 +158,15 @@ SaveFileRead ReadSaveFile(std::string_view path, Bytes content) {
     if (check != SignatureCheck::Unchecked) read.signatureValid = check == SignatureCheck::Valid;
   }
   return read;
+}
+
+SaveFileRead ReadSaveFileAt(std::string_view path) {
+  const ReadResult read = ReadCardFile(path);
+  if (read.ok) return ReadSaveFile(path, read.bytes);
+  SaveFileRead refused;
+  refused.unreadable = true;
+  refused.problem = read.reason;
+  return refused;
 }
 
 std::array<std::uint8_t, kFrameSize> BuildDirectoryFrame(std::string_view name, int blocks, int index,

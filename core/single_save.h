@@ -70,6 +70,7 @@ struct SaveFileRead {
   SaveFileKind kind = SaveFileKind::Raw;
   bool wholeCard = false;  // the file is a whole 131072-byte card, not a save
   std::string problem;
+  bool unreadable = false;  // the file itself could not be read; `problem` is the system's reason
   // The .psv signature as found: nullopt when the kind has none or it could not be checked.
   std::optional<bool> signatureValid;
 };
@@ -83,6 +84,8 @@ std::optional<SaveFileKind> DetectSaveFileKind(Bytes content);
 // whole card (131072 bytes, or a well-formed card of the container its extension names), an unknown content, a wrong
 // size or magic, and a block count outside 1..15.
 SaveFileRead ReadSaveFile(std::string_view path, Bytes content);
+// The same for the file at `path`, read first (a file that cannot be read is `unreadable`).
+SaveFileRead ReadSaveFileAt(std::string_view path);
 
 // A raw save's directory name from its file name: the name without folder and extension; when
 // that is longer than 20 characters, its tail from a "B" + region letter that follows a

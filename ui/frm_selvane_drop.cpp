@@ -189,10 +189,9 @@ void frmSelvane::DropSlot(const DropPlan& plan, int line) {
 
 void frmSelvane::ImportSaveFiles(int index, const std::vector<std::string>& files) {
   for (const std::string& file : files) {
-    const ReadResult read = ReadCardFile(file);
-    SaveFileRead save = read.ok ? ReadSaveFile(file, read.bytes) : SaveFileRead{};
+    SaveFileRead save = ReadSaveFileAt(file);
     if (!save.save) {
-      const std::string problem = read.ok ? save.problem : "it cannot be read (" + read.reason + ")";
+      const std::string problem = save.unreadable ? "it cannot be read (" + save.problem + ")" : save.problem;
       port_->ShowMessage(text::SaveFileRefused(file, problem), MessageIcon::Information);
       return;
     }
