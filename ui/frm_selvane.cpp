@@ -567,14 +567,10 @@ bool frmSelvane::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
       auto* mouse = static_cast<QMouseEvent*>(event);
-      pressPane_ = -1;
-      for (int i = 0; i < 2; ++i) {
-        const PaneView* pane = views_[static_cast<std::size_t>(i)].get();
-        if (pane && watched == pane->lstSlot->viewport() && mouse->button() == Qt::LeftButton) {
-          pressPane_ = i;
-          pressAt_ = mouse->position().toPoint();
-        }
-      }
+      // The left button going down on a line may start a drag of it (see MouseMove).
+      const auto onList = DropTargetOf(watched);
+      pressPane_ = onList && onList->onList && mouse->button() == Qt::LeftButton ? onList->pane : -1;
+      pressAt_ = mouse->position().toPoint();
       for (int i = 0; i < 2; ++i) {
         const PaneView* pane = views_[static_cast<std::size_t>(i)].get();
         if (!pane || watched != pane->lstSlot->viewport() || mouse->button() != Qt::RightButton) continue;

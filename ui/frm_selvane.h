@@ -154,7 +154,13 @@ class frmSelvane : public QMainWindow {  // NOLINT(readability-identifier-naming
     std::vector<std::string> files;  // the card, or the saves in the order dropped
     int sourcePane = -1, sourceLine = -1;
   };
-  DropPlan PlanDrop(QObject* watched, const QMimeData* carried);
+  // The pane whose list (onList) or path box `watched` is; nullopt for any other object.
+  struct DropTarget {
+    int pane = 0;
+    bool onList = false;
+  };
+  std::optional<DropTarget> DropTargetOf(const QObject* watched) const;
+  DropPlan PlanDrop(DropTarget target, const QMimeData* carried);
   // Accepts or refuses a drag over a pane, and runs a drop; false for any other object or event.
   bool DragEvent(QObject* watched, QEvent* event);
   void StartSlotDrag(int index, int line);

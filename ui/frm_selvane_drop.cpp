@@ -87,17 +87,20 @@ void frmSelvane::StartSlotDrag(int index, int line) {
   drag->exec(Qt::CopyAction);
 }
 
-frmSelvane::DropPlan frmSelvane::PlanDrop(QObject* watched, const QMimeData* carried) {
-  DropPlan plan;
-  bool onList = false, found = false;
-  for (int i = 0; i < 2 && !found; ++i) {
+std::optional<frmSelvane::DropTarget> frmSelvane::DropTargetOf(const QObject* watched) const {
+  for (int i = 0; i < 2; ++i) {
     const PaneView* pane = views_[static_cast<std::size_t>(i)].get();
-    if (!pane) continue;
-    onList = watched == pane->lstSlot->viewport();
-    found = onList || watched == pane->txtMemCard;
-    plan.pane = i;
+    if (pane && watched == pane->lstSlot->viewport()) return DropTarget{i, true};
+    if (pane && watched == pane->txtMemCard) return DropTarget{i, false};
   }
-  if (!found || !carried) return plan;
+  return std::nullopt;
+}
+
+frmSelvane::DropPlan frmSelvane::PlanDrop(DropTarget target, const QMimeData* carried) {
+  DropPlan plan;
+  plan.pane = target.pane;
+  const bool onList = target.onList;
+  if (!carried) return plan;
 
   // A line of this window's lists: copied when it lands on the other list, nothing anywhere else.
   if (carried->hasFormat(QString::fromLatin1(kSlotMimeType))) {
@@ -135,23 +138,16 @@ bool frmSelvane::DragEvent(QObject* watched, QEvent* event) {
     case QEvent::Drop:
       break;
     case QEvent::DragLeave:
-      for (const auto& pane : views_) {
-        if (pane && (watched == pane->lstSlot->viewport() || watched == pane->txtMemCard)) {
-          dragFiles_.clear(), dragKinds_.clear();  // the next drag looks at its files afresh
-          return true;
-        }
-      }
-      return false;
+      if (!DropTargetOf(watched)) return false;
+      dragFiles_.clear(), dragKinds_.clear();  // the next drag looks at its files afresh
+      return true;
     default:
       return false;
   }
+  const auto target = DropTargetOf(watched);
+  if (!target) return false;
   auto* drop = static_cast<QDropEvent*>(event);
-  const DropPlan plan = PlanDrop(watched, drop->mimeData());
-  bool onPane = false;
-  for (const auto& pane : views_) {
-    onPane = onPane || (pane && (watched == pane->lstSlot->viewport() || watched == pane->txtMemCard));
-  }
-  if (!onPane) return false;
+  const DropPlan plan = PlanDrop(*target, drop->mimeData());
   if (plan.kind == DropKind::None) {
     drop->ignore();
     return true;
