@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "slots/save_extent.h"
+
 namespace selvane {
 namespace {
 
@@ -77,11 +79,6 @@ SlotState StateOf(std::uint8_t s) {
 Bytes EntryOf(Bytes image, std::size_t dataOffset, int slot) {
   const Bytes entry = ClipRead(image, dataOffset + SlotEntryOffset(slot), kFrameSize);
   return entry.size() == kFrameSize ? entry : Bytes{};
-}
-
-bool IsLinkEntry(Bytes image, std::size_t dataOffset, int slot) {
-  const Bytes entry = EntryOf(image, dataOffset, slot);
-  return !entry.empty() && IsLinkStatus(entry[kEntryStatus]);
 }
 
 SaveIcon ReadIcon(Bytes block) {
@@ -160,21 +157,17 @@ SaveDetails ReadSaveDetails(Bytes image, std::size_t dataOffset, int slot, const
   if (entry.empty()) return details;
   details.state = StateOf(entry[kEntryStatus]);
 
-  // A link belongs to the save whose first block is reached by walking back over link lines, as
-  // a transfer walks back from a selected link line.
-  int first = slot;
-  if (details.IsLink()) {
-    while (first >= 2 && IsLinkEntry(image, dataOffset, first)) --first;
-  }
+  // A link belongs to the save whose NextSlot chain passes through it, as the console and an export
+  // follow it; without such a chain, to the save reached by walking back over link lines.
+  if (details.state == SlotState::Free || details.state == SlotState::Unknown) return details;
+  const std::vector<int> slots = SaveSlots(image, dataOffset, slot);
+  const int first = slots.front();
   const Bytes firstEntry = EntryOf(image, dataOffset, first);
   const std::uint8_t firstStatus = firstEntry.empty() ? 0 : firstEntry[kEntryStatus];
   if (firstStatus != status::kFirst && firstStatus != status::kDeletedFirst) return details;
   details.saveSlot = first;
-
-  details.blocks = 1;
-  while (first + details.blocks <= kSlotCount && IsLinkEntry(image, dataOffset, first + details.blocks)) {
-    ++details.blocks;
-  }
+  details.blocks = static_cast<int>(slots.size());
+  details.block = static_cast<int>(std::find(slots.begin(), slots.end(), slot) - slots.begin()) + 1;
 
   const Bytes name = firstEntry.subspan(kEntryFileName, kFileNameLength);
   const auto nameLength = static_cast<std::size_t>(std::find(name.begin(), name.end(), 0) - name.begin());
@@ -198,8 +191,8 @@ std::string DescribeSave(const SaveDetails& details) {
   if (!details.HasSave()) return {};
   std::string text;
   if (details.IsLink()) {
-    text += "Block " + std::to_string(details.slot - details.saveSlot + 1) + " of the save in slot " +
-            std::to_string(details.saveSlot) + "\n";
+    text +=
+        "Block " + std::to_string(details.block) + " of the save in slot " + std::to_string(details.saveSlot) + "\n";
   }
   text += details.title.empty() ? std::string("(no title)") : details.title;
   if (!details.productCode.empty()) text += "\nProduct code: " + details.productCode;

@@ -88,15 +88,17 @@ struct SaveDetails {
   int slot = 0;
   SlotState state = SlotState::Missing;
   // The slot of the first block of the save this slot belongs to: the slot itself for a first
-  // block, the slot reached by walking back over link lines for a link, 0 when there is none
-  // (free or unknown entries, a link with no first block above it).
+  // block; for a link, the first block of the NextSlot chain that passes through it, or without
+  // one the slot reached by walking back over link lines; 0 when there is none (free or unknown
+  // entries, a link that no save reaches).
   int saveSlot = 0;
+  int block = 0;  // which block of that save this slot holds, from 1
   // The rest describes the save of `saveSlot` (empty when it is 0).
   std::string title;   // UTF-8, cut at the first zero byte, trailing spaces removed
   std::string region;  // "America", "Europe", "Japan"; empty for any other prefix
   std::string productCode;
   std::string identifier;
-  int blocks = 0;  // the first block and the link lines right below it, as a transfer takes them
+  int blocks = 0;  // the save's blocks: its chain, or its adjacent link lines where no chain ends well
   SaveIcon icon;
 
   bool HasSave() const { return saveSlot != 0; }

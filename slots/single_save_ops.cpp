@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "slots/save_extent.h"
 #include "slots/slot_access.h"
 #include "slots/slot_list.h"
 
@@ -38,43 +39,6 @@ std::size_t LandSaveBlock(MutableBytes image, std::size_t offset, const SingleSa
   const Bytes block = Bytes(save.blocks).subspan(static_cast<std::size_t>(index) * kBlockSize, kBlockSize);
   return WriteClipped(image, offset + SlotEntryOffset(slot), frame) +
          WriteClipped(image, offset + SaveBlockOffset(slot), block);
-}
-
-// The slots of the save whose NextSlot chain, from a first entry, passes through `slot`; empty
-// when no chain that ends well (link entries of the same state, no slot twice, 0xFFFF) does.
-std::vector<int> ChainThrough(Bytes image, std::size_t offset, int slot) {
-  for (int first = 1; first <= kSlotCount; ++first) {
-    const std::uint8_t head = WholeEntryStatus(image, offset, first);
-    if (!IsFirstStatus(head)) continue;
-    std::vector<int> chain{first};
-    bool ended = false;
-    while (chain.size() <= static_cast<std::size_t>(kSlotCount)) {
-      const std::uint16_t next =
-          ReadLe16(ClipRead(image, offset + SlotEntryOffset(chain.back()), kFrameSize), kEntryNextSlot);
-      if (next == kEndOfChain) {
-        ended = true;
-        break;
-      }
-      const int to = next + 1;
-      const std::uint8_t link = WholeEntryStatus(image, offset, to < 1 || to > kSlotCount ? 0 : to);
-      if (to < 1 || to > kSlotCount || !IsLinkStatus(link) || IsInUseStatus(link) != IsInUseStatus(head) ||
-          std::find(chain.begin(), chain.end(), to) != chain.end())
-        break;
-      chain.push_back(to);
-    }
-    if (ended && std::find(chain.begin(), chain.end(), slot) != chain.end()) return chain;
-  }
-  return {};
-}
-
-// The transfer's way: walk back over link entries to the first block, then the link lines below.
-std::vector<int> ContiguousSave(const Pane& pane, std::size_t offset, int line) {
-  while (line >= 1 && IsLinkStatus(detail::StatusByte(pane.image, offset, SlotOfLine(line)))) --line;
-  std::vector<int> slots{SlotOfLine(line)};
-  while (line + static_cast<int>(slots.size()) < ListedLines(pane) &&
-         IsLinkStatus(detail::StatusByte(pane.image, offset, SlotOfLine(line + static_cast<int>(slots.size())))))
-    slots.push_back(SlotOfLine(line + static_cast<int>(slots.size())));
-  return slots;
 }
 
 constexpr std::array<std::uint8_t, psv::kSeedSize> kPsvSeed = {'S', 'e', 'l', 'v', 'a', 'n', 'e', ' ', 'P', 'S',
@@ -146,8 +110,7 @@ TakenSave TakeSave(const Pane& pane, UserPort& port) {
     port.ShowMessage(text::kSelectSlot, MessageIcon::Information);
     return taken;
   }
-  std::vector<int> slots = ChainThrough(pane.image, *offset, SlotOfLine(line));
-  if (slots.empty()) slots = ContiguousSave(pane, *offset, line);
+  const std::vector<int> slots = SaveSlots(pane.image, *offset, SlotOfLine(line), ListedLines(pane));
   if (!IsFirstStatus(WholeEntryStatus(pane.image, *offset, slots.front()))) {
     port.ShowMessage(text::kSelectSlot, MessageIcon::Information);
     taken.outcome = Outcome::NotASave;

@@ -160,6 +160,27 @@ TEST(SaveDetails, StatesLinksAndBlocks) {
   EXPECT_EQ(DescribeSave(Read(raw, 6)),
             "Block 2 of the save in slot 5\nGONE\nProduct code: SLPS-00033\nRegion: Japan\nBlocks: 2\nDeleted");
   EXPECT_EQ(StateWords(Read(raw, 3).state), "link");
+
+  // A save written around another: slot 10's chain runs 10, 11, 13, 14, 15 over a deleted one-block
+  // save in slot 12. Each line is the block the chain makes it, and the deleted save has one block.
+  demo::CardBuilder around;
+  around.AddSave(10, 2, "AROUND").AddSave(13, 3, "TAIL").AddSave(12, 1, "GAP", "SLUS-00002", 'A', true);
+  around.SetStatus(13, status::kLinkR);
+  around.Raw()[SlotEntryOffset(11) + kEntryStatus] = status::kLinkR;
+  WriteLe16(around.Raw(), SlotEntryOffset(11) + kEntryNextSlot, 12);  // slot 13
+  for (int slot : {11, 13})
+    around.Raw()[SlotEntryOffset(slot) + kEntryChecksum] =
+        FrameChecksum(ClipRead(around.RawCard(), SlotEntryOffset(slot), kFrameSize));
+  const struct {
+    int slot, saveSlot, block, blocks;
+  } chained[] = {{10, 10, 1, 5}, {11, 10, 2, 5}, {12, 12, 1, 1}, {13, 10, 3, 5}, {15, 10, 5, 5}};
+  for (const auto& c : chained) {
+    const SaveDetails d = Read(around.RawCard(), c.slot);
+    EXPECT_EQ(d.saveSlot, c.saveSlot) << c.slot;
+    EXPECT_EQ(d.block, c.block) << c.slot;
+    EXPECT_EQ(d.blocks, c.blocks) << c.slot;
+  }
+  EXPECT_TRUE(DescribeSave(Read(around.RawCard(), 14)).starts_with("Block 4 of the save in slot 10\n"));
   EXPECT_EQ(Read(raw, 0).state, SlotState::Missing);
   EXPECT_EQ(Read(raw, 16).state, SlotState::Missing);
 }
