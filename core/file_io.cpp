@@ -29,13 +29,24 @@ void Step(std::string_view step) {
   if (writeStepObserver) writeStepObserver(step);
 }
 
-// Forces the written data to the disk before the rename makes it the card file. The standard
-// library has no call for this, so it is the one system call of the writer.
+// Forces a file's written data to the disk. The standard library has no call for this, so it is
+// the one system call of the writer.
+int SystemSync(int descriptor) {
+#if defined(_WIN32)
+  return _commit(descriptor);
+#else
+  return fsync(descriptor);
+#endif
+}
+
+detail::SyncCall syncCall = SystemSync;
+
+// Forces the written data to the disk before the rename makes it the card file.
 bool SyncToDisk(std::FILE* file) {
 #if defined(_WIN32)
-  const bool synced = _commit(_fileno(file)) == 0;
+  const bool synced = syncCall(_fileno(file)) == 0;
 #else
-  const bool synced = fsync(fileno(file)) == 0;
+  const bool synced = syncCall(fileno(file)) == 0;
 #endif
   if (synced) Step("sync");
   return synced;
@@ -103,6 +114,8 @@ fs::path TemporaryNameFor(const fs::path& target) {
 }  // namespace
 
 void detail::ObserveWriteSteps(WriteStepObserver observer) { writeStepObserver = observer; }
+detail::SyncCall detail::SystemSyncCall() { return SystemSync; }
+void detail::ReplaceSyncCall(SyncCall call) { syncCall = call ? call : SystemSync; }
 
 bool FileExists(std::string_view path) {
   if (path.empty()) return false;

@@ -41,6 +41,12 @@ namespace detail {
 // the card file. nullptr, the default, observes nothing.
 using WriteStepObserver = void (*)(std::string_view step);
 void ObserveWriteSteps(WriteStepObserver observer);
+// The call that forces a file descriptor's data to the disk (fsync; _commit on Windows). A test
+// puts its own in front of it to see that the writer really makes it, on the temporary file and
+// with the whole content written; nullptr puts the system's back.
+using SyncCall = int (*)(int descriptor);
+SyncCall SystemSyncCall();
+void ReplaceSyncCall(SyncCall call);
 }  // namespace detail
 
 }  // namespace selvane

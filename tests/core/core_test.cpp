@@ -9,10 +9,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+
+#include <sys/stat.h>
 #ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -251,6 +252,18 @@ TEST_F(FileIo, AtomicWriterReplacesTheWholeFileOrNothing) {
   ASSERT_TRUE(WriteFileAtomic(card, Blob{'M', 'C', 1}).ok);
   detail::ObserveWriteSteps(nullptr);
   EXPECT_EQ(steps, (std::vector<std::string>{"write", "flush", "sync", "rename"}));
+  // The sync is the system call itself, made on the temporary file once it holds the whole card.
+  static std::vector<long> syncedSizes;
+  syncedSizes.clear();
+  detail::ReplaceSyncCall([](int descriptor) {
+    struct stat info {};
+    syncedSizes.push_back(fstat(descriptor, &info) == 0 ? static_cast<long>(info.st_size) : -1);
+    return detail::SystemSyncCall()(descriptor);
+  });
+  ASSERT_TRUE(WriteFileAtomic(card, Blob(300, 'M')).ok);
+  detail::ReplaceSyncCall(nullptr);
+  EXPECT_EQ(syncedSizes, std::vector<long>{300});
+  ASSERT_TRUE(WriteFileAtomic(card, Blob{'M', 'C', 1}).ok);
   before["card.mcr"] = {'M', 'C', 1};
   EXPECT_EQ(Folder(), before);
   EXPECT_EQ(fs::status(card).permissions(), perms);
