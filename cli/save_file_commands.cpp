@@ -25,6 +25,10 @@ std::optional<SingleSave> ReadSave(const std::string& file, CliPort& port) {
   // Downloaded saves often carry a wrong signature; the blocks are good all the same.
   if (save.signatureValid == false)
     port.Print("warning: its signature is wrong (a PS3 would refuse the file); the save is imported all the same");
+  if (save.firstBlockWithoutSc)
+    port.Print(
+        "warning: its first block does not start with \"SC\" (the save has no title or icon); the save is "
+        "imported all the same");
   return std::move(save.save);
 }
 

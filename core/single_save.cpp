@@ -106,7 +106,11 @@ SaveFileRead ReadSaveFile(std::string_view path, Bytes content) {
                    " bytes), not a single save: open it as a card";
     return read;
   }
-  const auto kind = DetectSaveFileKind(content);
+  auto kind = DetectSaveFileKind(content);
+  // A raw save is named by its file name alone, without an extension; such a file of whole blocks
+  // is taken as one even when its first block lacks "SC", as some saves a console wrote do.
+  if (!kind && SaveFileKindOfPath(path) == SaveFileKind::Raw && content.size() % kBlockSize == 0 && !content.empty())
+    kind = SaveFileKind::Raw;
   if (!kind) {
     return Refused(SaveFileKind::Raw,
                    "it is no single save (.mcs, .ps1, .psv, a 54-byte header or raw blocks starting with \"SC\")");
@@ -147,11 +151,10 @@ SaveFileRead ReadSaveFile(std::string_view path, Bytes content) {
     return Refused(*kind, "its " + std::to_string(data) + " bytes of save data are no whole number of blocks");
   const std::size_t blocks = data / kBlockSize;
   if (blocks < 1 || blocks > static_cast<std::size_t>(kMaxSaveBlocks)) return Refused(*kind, BlockCountProblem(blocks));
-  if (!HasAt(content, start, "SC"))
-    return Refused(*kind, "the first block of the " + std::string(KindName(*kind)) + " does not start with \"SC\"");
   if (save.name.empty()) return Refused(*kind, "the " + std::string(KindName(*kind)) + " has no directory name");
   const Bytes blockBytes = ClipRead(content, start, data);
   save.blocks.assign(blockBytes.begin(), blockBytes.end());
+  read.firstBlockWithoutSc = !HasAt(content, start, "SC");
   read.save = std::move(save);
   if (*kind == SaveFileKind::Psv) {
     const SignatureCheck check = CheckSignature(content, kPsvLayout);

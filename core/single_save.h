@@ -73,6 +73,9 @@ struct SaveFileRead {
   bool unreadable = false;  // the file itself could not be read; `problem` is the system's reason
   // The .psv signature as found: nullopt when the kind has none or it could not be checked.
   std::optional<bool> signatureValid;
+  // The save's first block does not start with "SC" (no title frame). Some saves a console wrote
+  // are so, and Selvane exports them as they are: the save is read all the same, with a warning.
+  bool firstBlockWithoutSc = false;
 };
 
 // The kind of save a file holds, told by its content: "\0VSP" is .psv; "Q" at 0 with (size − 128)
@@ -80,8 +83,9 @@ struct SaveFileRead {
 // a multiple of 8192 starting with "SC" is raw. nullopt for anything else (a whole card included).
 std::optional<SaveFileKind> DetectSaveFileKind(Bytes content);
 
-// Reads the save in `content`, a file at `path` (the path gives a raw save its name). Refuses a
-// whole card (131072 bytes, or a well-formed card of the container its extension names), an unknown content, a wrong
+// Reads the save in `content`, a file at `path` (the path gives a raw save its name; a path
+// without an extension makes any whole number of blocks a raw save). Refuses a whole card (131072
+// bytes, or a well-formed card of the container its extension names), an unknown content, a wrong
 // size or magic, and a block count outside 1..15.
 SaveFileRead ReadSaveFile(std::string_view path, Bytes content);
 // The same for the file at `path`, read first (a file that cannot be read is `unreadable`).

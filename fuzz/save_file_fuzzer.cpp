@@ -1,8 +1,9 @@
 // Single save files: the input is a file offered for import. Each reader runs over it, then the
 // import onto one of four cards (empty, holding saves, nearly full, cut short), then the export of
 // every line. Checked:
-//   - a read gives a save (1 to 15 whole blocks, the first starting with "SC", a name of 1 to 20
-//     bytes) or a reason, never both; a save written as .mcs, .psv and raw reads back the same;
+//   - a read gives a save (1 to 15 whole blocks, a name of 1 to 20 bytes, flagged when its first
+//     block lacks "SC") or a reason, never both; a save written as .mcs, .psv and raw reads back
+//     the same;
 //   - no import changes the card image's length; a refused import changes nothing;
 //   - a completed import put every block on a slot of its own that the image holds whole, with a
 //     valid directory frame (0x51, then 0x52..., last 0x53), a NextSlot chain through the blocks in
@@ -47,18 +48,21 @@ Pane CardPane(int which) {
   return pane;
 }
 
-void CheckRead(const SaveFileRead& read, Bytes content) {
+void CheckRead(const SaveFileRead& read, std::string_view path, Bytes content) {
   Check(read.save.has_value() == read.problem.empty(), "a read gives a save or a reason, never both");
   if (!read.save) return;
   const SingleSave& save = *read.save;
   Check(save.blocks.size() % kBlockSize == 0 && save.BlockCount() >= 1 && save.BlockCount() <= kMaxSaveBlocks,
         "a save holds 1 to 15 whole blocks");
-  Check(save.blocks[0] == 'S' && save.blocks[1] == 'C', "a save's first block starts with \"SC\"");
+  Check(read.firstBlockWithoutSc != (save.blocks[0] == 'S' && save.blocks[1] == 'C'),
+        "a save is flagged exactly when its first block lacks \"SC\"");
   Check(!save.name.empty() && save.name.size() <= kSaveNameLength && save.name.find('\0') == std::string::npos,
         "a save's name has 1 to 20 bytes, no NUL");
-  Check(DetectSaveFileKind(content) == read.kind, "the kind read is the kind the content shows");
+  const auto shown = DetectSaveFileKind(content);
+  Check(shown ? shown == read.kind : read.kind == SaveFileKind::Raw && SaveFileKindOfPath(path) == SaveFileKind::Raw,
+        "the kind read is the kind the content shows, or raw for a path without an extension");
   for (SaveFileKind kind : {SaveFileKind::Mcs, SaveFileKind::Psv, SaveFileKind::Raw}) {
-    const SaveFileRead back = ReadSaveFile("x.bin", SaveFileContent(save, kind));
+    const SaveFileRead back = ReadSaveFile("exported", SaveFileContent(save, kind));
     Check(back.save && back.save->blocks == save.blocks, "a written save reads back with the same blocks");
     Check(kind == SaveFileKind::Raw || back.save->name == save.name, "a written save keeps its name");
   }
@@ -124,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t controls = size > 0 ? data[size - 1] : 0;
   const std::string_view path = fuzz::kSavePaths[(controls >> 2) % std::size(fuzz::kSavePaths)];
   const SaveFileRead read = ReadSaveFile(path, content);
-  fuzz::CheckRead(read, content);
+  fuzz::CheckRead(read, path, content);
   if (read.save) {
     fuzz::CheckImport(*read.save, controls & 3, static_cast<int>(size / 7 % 17) - 1,
                       (controls & 0x40) ? Answer::Yes : Answer::No);

@@ -108,4 +108,9 @@ std::string text::WrongSaveSignature(std::string_view path) {
          " is wrong: a PS3 would refuse the file. The save is imported all the same.";
 }
 
+std::string text::FirstBlockWithoutSc(std::string_view path) {
+  return "The first block of " + std::string(path) +
+         " does not start with \"SC\": the save has no title or icon. It is imported all the same.";
+}
+
 }  // namespace selvane

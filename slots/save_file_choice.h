@@ -56,6 +56,9 @@ std::string SaveFileRefused(std::string_view path, std::string_view problem);
 // The warning shown when a signed save file (.psv) carries a wrong signature; it is imported all
 // the same (downloaded saves often do, and the blocks are good).
 std::string WrongSaveSignature(std::string_view path);
+// The warning shown when a save's first block does not start with "SC": it has no title frame, as
+// some saves a console wrote; it is imported all the same.
+std::string FirstBlockWithoutSc(std::string_view path);
 }  // namespace text
 
 }  // namespace selvane

@@ -192,6 +192,7 @@ void frmSelvane::ImportSaveFiles(int index, const std::vector<std::string>& file
       return;
     }
     if (save.signatureValid == false) port_->ShowMessage(text::WrongSaveSignature(file), MessageIcon::Exclamation);
+    if (save.firstBlockWithoutSc) port_->ShowMessage(text::FirstBlockWithoutSc(file), MessageIcon::Exclamation);
     if (ImportSave(model(index), *save.save, *port_) != Outcome::Done) return;
   }
 }

@@ -32,6 +32,9 @@ constexpr std::array<std::uint8_t, psv::kSeedSize> kSeed = {1,  2,  3,  4,  5,  
 TEST(SingleSaveRead, EachKindGivesItsNameAndBlocks) {
   const SingleSave three{"BESLES-12345GAME", Blocks(3)};
   const auto one = Blocks(1, 9);
+  // A save a console wrote without "SC" at its start is read as exported, and said to be so.
+  auto bare = Blocks(2);
+  bare[1] = 'X';
   struct Case {
     std::string path;
     std::vector<std::uint8_t> content;
@@ -51,11 +54,16 @@ TEST(SingleSaveRead, EachKindGivesItsNameAndBlocks) {
       // Content decides, not the extension.
       {"x.mcs", Cat({ShortHeader("BASLUS-00001"), one}), SaveFileKind::ShortHeader, "BASLUS-00001", one},
       {"BASLUS-01234ABC.psv", one, SaveFileKind::Raw, "BASLUS-01234ABC", one},
+      {"x.mcs", WriteMcs({"BASLUS-00015", Blocks(15)}), SaveFileKind::Mcs, "BASLUS-00015", Blocks(15)},
+      {"x.mcs", WriteMcs({"BASLUS-1", bare}), SaveFileKind::Mcs, "BASLUS-1", bare},
+      {"x.psv", WritePsv({"BASLUS-1", bare}, kSeed), SaveFileKind::Psv, "BASLUS-1", bare},
+      {"saves/BASLUS-00001BARE", bare, SaveFileKind::Raw, "BASLUS-00001BARE", bare},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(DetectSaveFileKind(c.content), c.kind) << c.path;
+    EXPECT_EQ(DetectSaveFileKind(c.content).value_or(SaveFileKind::Raw), c.kind) << c.path;
     const SaveFileRead read = ReadSaveFile(c.path, c.content);
     ASSERT_TRUE(read.save) << c.path << ": " << read.problem;
+    EXPECT_EQ(read.firstBlockWithoutSc, c.blocks == bare) << c.path;
     EXPECT_EQ(read.kind, c.kind) << c.path;
     EXPECT_EQ(read.save->name, c.name) << c.path;
     EXPECT_EQ(read.save->blocks, c.blocks) << c.path;
@@ -70,8 +78,6 @@ TEST(SingleSaveRead, RefusesWithAReason) {
   lying[psv::kDataSize] = 0x10;  // 0x4010 bytes claimed
   auto noSc = Blocks(2);
   noSc[1] = 'X';
-  auto mcsNoSc = WriteMcs({"BASLUS-1", Blocks(1)});
-  mcsNoSc[kMcsHeaderSize] = 'Z';
   auto unnamed = WriteMcs({"", Blocks(1)});
   const auto vmp = *BuildFileContent(EmptyCard(), Format::Mcr, Format::Vmp);
   const std::pair<std::vector<std::uint8_t>, std::string> refused[] = {
@@ -91,7 +97,6 @@ TEST(SingleSaveRead, RefusesWithAReason) {
       {lying, "its header gives 16400 bytes of save data at 132, the file holds 16384 after its header"},
       {std::vector<std::uint8_t>(psv.begin(), psv.begin() + psv::kHeaderSize),
        "its header gives 16384 bytes of save data at 132, the file holds 0 after its header"},
-      {mcsNoSc, "the first block of the .mcs save does not start with \"SC\""},
       {vmp, "it is a whole memory card (131200 bytes), not a single save: open it as a card"},
       {unnamed, "the .mcs save has no directory name"},
   };
