@@ -191,8 +191,10 @@ std::vector<std::uint8_t> WriteMcs(const SingleSave& save) {
   // The frame of a save whose blocks follow each other from slot 1: NextSlot names slot 2.
   const int blocks = save.BlockCount();
   const auto frame = BuildDirectoryFrame(save.name, blocks, 0, blocks > 1 ? std::uint16_t{1} : kEndOfChain);
-  std::vector<std::uint8_t> file(frame.begin(), frame.end());
-  file.insert(file.end(), save.blocks.begin(), save.blocks.end());
+  // Sized once and filled: growing a vector that holds just the frame makes g++ see a copy past it.
+  std::vector<std::uint8_t> file(kMcsHeaderSize + save.blocks.size());
+  std::copy(frame.begin(), frame.end(), file.begin());
+  std::copy(save.blocks.begin(), save.blocks.end(), file.begin() + kMcsHeaderSize);
   return file;
 }
 
