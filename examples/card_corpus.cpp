@@ -110,27 +110,35 @@ std::vector<CorpusCard> CorpusRawCards() {
 std::vector<CorpusCard> GeneratedCorpus() {
   std::vector<CorpusCard> corpus;
   const auto raws = CorpusRawCards();
-  for (Format format : kAllFormats) {
+  // Every card of the corpus comes in each container family. The raw family's extensions differ
+  // in their name only, so its cards take them in turn, and each extension still comes up.
+  constexpr Format kRawExtensions[] = {Format::Mcr, Format::Mcd, Format::Ddf, Format::Ps, Format::Srm, Format::Vm1};
+  std::size_t turn = 0;
+  for (const Format container : {Format::Mem, Format::Gme, Format::Psx, Format::Vmp, Format::Mcr}) {
+    const auto next = [&] {
+      return FamilyOf(container) == Family::Raw ? kRawExtensions[turn++ % std::size(kRawExtensions)] : container;
+    };
     for (const auto& raw : raws) {
+      const Format format = next();
       corpus.push_back({Name(raw.name, format), *BuildFileContent(raw.bytes, Format::Mcr, format)});
     }
     // Short files: cut inside the container header, the directory, a title frame and the last block.
-    const CardImage chains = *BuildFileContent(raws[3].bytes, Format::Mcr, format);
-    const std::size_t offset = DataOffset(chains, format).value_or(0);
+    const CardImage chains = *BuildFileContent(raws[3].bytes, Format::Mcr, container);
+    const std::size_t offset = DataOffset(chains, container).value_or(0);
     for (std::size_t keep : {std::size_t{1}, std::size_t{63}, offset + 2, offset + 700, offset + 2047,
                              offset + SaveBlockOffset(1) + 40, offset + SaveBlockOffset(8), chains.size() - 1}) {
       keep = std::min(keep, chains.size() - 1);
-      corpus.push_back({Name("short-" + std::to_string(keep), format),
+      corpus.push_back({Name("short-" + std::to_string(keep), next()),
                         CardImage(chains.begin(), chains.begin() + static_cast<std::ptrdiff_t>(keep))});
     }
     // One byte too long, and a card followed by a second card.
     CardImage longer = chains;
     longer.push_back(0x00);
-    corpus.push_back({Name("long-1", format), longer});
+    corpus.push_back({Name("long-1", next()), longer});
     CardImage doubled(longer.size() + chains.size(), 0);
     std::copy(longer.begin(), longer.end(), doubled.begin());
     std::copy(chains.begin(), chains.end(), doubled.begin() + static_cast<std::ptrdiff_t>(longer.size()));
-    corpus.push_back({Name("doubled", format), doubled});
+    corpus.push_back({Name("doubled", next()), doubled});
   }
   // Containers whose headers say something else than the templates.
   CardImage mem = *BuildFileContent(raws[1].bytes, Format::Mcr, Format::Mem);
