@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace selvane {
 
@@ -53,6 +54,20 @@ inline void WriteLe16(MutableBytes data, std::size_t offset, std::uint16_t value
 inline std::uint32_t ReadLe32(Bytes data, std::size_t offset) {
   return static_cast<std::uint32_t>(ReadLe16(data, offset)) |
          (static_cast<std::uint32_t>(ReadLe16(data, offset + 2)) << 16);
+}
+inline void WriteLe32(MutableBytes data, std::size_t offset, std::uint32_t value) {
+  WriteLe16(data, offset, static_cast<std::uint16_t>(value & 0xFFFF));
+  WriteLe16(data, offset + 2, static_cast<std::uint16_t>(value >> 16));
+}
+
+// A text field's bytes up to its first zero byte (all of them when it has none).
+inline Bytes UpToZero(Bytes field) {
+  return field.first(static_cast<std::size_t>(std::find(field.begin(), field.end(), 0) - field.begin()));
+}
+// The zero-ended text of the `size` bytes at `offset`, clipped at the end of `data`.
+inline std::string ZeroEndedText(Bytes data, std::size_t offset, std::size_t size) {
+  const Bytes text = UpToZero(ClipRead(data, offset, size));
+  return {text.begin(), text.end()};
 }
 
 // XOR of the first `length` bytes (the directory frame checksum covers bytes 0..126).

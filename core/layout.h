@@ -34,6 +34,32 @@ inline constexpr std::size_t kGameIdLength = 10;
 inline constexpr std::size_t kEntryChecksum = kFrameSize - 1;
 static_assert(kEntryGameId + kGameIdLength <= kEntryChecksum);
 
+// The directory name of a save, bytes 10..29 of its first directory frame: region prefix ("BA",
+// "BE", "BI"), product code, identifier; zero-ended when shorter.
+inline constexpr std::size_t kSaveNameLength = 20;
+inline constexpr std::size_t kRegionPrefixLength = 2;
+inline constexpr std::size_t kProductCodeLength = 10;
+static_assert(kEntrySaveName + kSaveNameLength <= kEntryChecksum);
+static_assert(kEntrySaveName + kRegionPrefixLength == kEntryGameId);
+inline constexpr int kMaxSaveBlocks = kSlotCount;
+
+// The first frame of a save's first block (its title frame), then the icon frames after it.
+inline constexpr std::size_t kTitleMagic = 0;  // "SC"
+inline constexpr std::size_t kIconFlag = 2;    // 0x11, 0x12, 0x13: 1, 2, 3 icon frames
+inline constexpr std::size_t kGameTitle = 4;   // 64 bytes, zero-padded
+inline constexpr std::size_t kGameTitleLength = 64;
+inline constexpr std::size_t kIconPalette = 0x60;  // 16 little-endian 16-bit colours
+inline constexpr int kPaletteColours = 16;
+inline constexpr std::size_t kIconFrameStart = kFrameSize;  // icon frame k at (k + 1) * 128
+inline constexpr int kIconSide = 16;                        // pixels, 4 bits each, low nibble left
+inline constexpr std::size_t kIconRowBytes = kIconSide / 2;
+inline constexpr std::size_t kIconPixels = std::size_t{kIconSide} * kIconSide;
+inline constexpr int kMaxIconFrames = 3;
+static_assert(kGameTitle + kGameTitleLength <= kIconPalette);
+static_assert(kIconPalette + std::size_t{2} * kPaletteColours == kFrameSize);
+static_assert(kIconRowBytes * kIconSide == kFrameSize);
+static_assert(kIconFrameStart + kMaxIconFrames * kFrameSize <= kBlockSize);
+
 // The title of a save: trail bytes at odd offsets 5..63 of the first frame of its first block.
 inline constexpr std::size_t kTitleFirstTrailByte = 5;
 inline constexpr std::size_t kTitleLastTrailByte = 63;
@@ -78,6 +104,33 @@ inline constexpr std::size_t kSignatureSize = 20;
 static_assert(kVmpSeed + kSignatureSeedSize <= kVmpSignature);
 static_assert(kVmpSignature + kSignatureSize <= kVmpHeaderSize);
 static_assert(kDexDriveHeaderSize == 0xF40);
+
+// Single save files. .mcs / .ps1: one directory frame, then the blocks. The 54-byte kind: the
+// name, zero-ended, then a title.
+inline constexpr std::size_t kMcsHeaderSize = kFrameSize;
+inline constexpr std::size_t kShortHeaderNameSize = 21;
+inline constexpr std::size_t kShortHeaderSize = 54;
+static_assert(kShortHeaderNameSize == kSaveNameLength + 1);
+
+// The PS3's .psv header (little-endian fields); the seed and signature as in the .vmp.
+namespace psv {
+inline constexpr std::size_t kSeed = 0x08;
+inline constexpr std::size_t kSeedSize = kSignatureSeedSize;
+inline constexpr std::size_t kSignature = kSeed + kSeedSize;
+inline constexpr std::size_t kSignatureSize = 20;
+inline constexpr std::size_t kSeedFieldSize = 0x38;  // u32 0x14 at 0x38: the seed's size
+inline constexpr std::size_t kPlatform = 0x3C;       // u32: 1 for a PlayStation save
+inline constexpr std::size_t kDataSize = 0x40;       // u32: the blocks' size
+inline constexpr std::size_t kDataOffset = 0x44;     // u32: where the blocks start
+inline constexpr std::size_t kUnknown48 = 0x48;      // u32 0x200
+inline constexpr std::size_t kBlockUnit = 0x5C;      // u32 0x2000
+inline constexpr std::size_t kType = 0x60;           // u32 0x9003
+inline constexpr std::size_t kName = 0x64;
+inline constexpr std::size_t kHeaderSize = 0x84;
+static_assert(kSignature == 0x1C);
+static_assert(kName + kSaveNameLength <= kHeaderSize);
+inline constexpr std::uint32_t kPlatformPs1 = 1;
+}  // namespace psv
 
 // A file larger than this is no memory card of any container format; it is never read.
 inline constexpr std::uintmax_t kMaxCardFileSize = std::uintmax_t{16} * 1024 * 1024;

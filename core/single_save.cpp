@@ -20,19 +20,9 @@ bool HasAt(Bytes data, std::size_t offset, std::string_view text) {
 // Whether `size` bytes after a header of `header` bytes are a whole number of blocks.
 bool BlocksAfter(std::size_t size, std::size_t header) { return size > header && (size - header) % kBlockSize == 0; }
 
-// A name field: its bytes up to the first NUL, at most 20.
+// A name field: its bytes up to the first zero, at most 20.
 std::string NameField(Bytes data, std::size_t offset, std::size_t size) {
-  std::string name;
-  for (std::uint8_t b : ClipRead(data, offset, std::min(size, kSaveNameLength))) {
-    if (b == 0) break;
-    name += static_cast<char>(b);
-  }
-  return name;
-}
-
-void WriteLe32(MutableBytes data, std::size_t offset, std::uint32_t value) {
-  WriteLe16(data, offset, static_cast<std::uint16_t>(value & 0xFFFF));
-  WriteLe16(data, offset + 2, static_cast<std::uint16_t>(value >> 16));
+  return ZeroEndedText(data, offset, std::min(size, kSaveNameLength));
 }
 
 std::string BlockCountProblem(std::size_t blocks) {

@@ -20,38 +20,7 @@
 
 namespace selvane {
 
-// The directory name of a save: bytes 10..29 of its first directory frame.
-inline constexpr std::size_t kSaveNameLength = 20;
-static_assert(kEntrySaveName + kSaveNameLength <= kEntryChecksum);
-inline constexpr int kMaxSaveBlocks = kSlotCount;
-
-// .mcs / .ps1: one directory frame, then the blocks.
-inline constexpr std::size_t kMcsHeaderSize = kFrameSize;
-// The 54-byte kind: the name, NUL-terminated, then a title.
-inline constexpr std::size_t kShortHeaderNameSize = 21;
-inline constexpr std::size_t kShortHeaderSize = 54;
-static_assert(kShortHeaderNameSize == kSaveNameLength + 1);
-
-// The PS3's .psv header (little-endian fields).
-namespace psv {
-inline constexpr std::size_t kSeed = 0x08;
-inline constexpr std::size_t kSeedSize = 20;
-inline constexpr std::size_t kSignature = kSeed + kSeedSize;
-inline constexpr std::size_t kSignatureSize = 20;
-inline constexpr std::size_t kSeedFieldSize = 0x38;  // u32 0x14 at 0x38: the seed's size
-inline constexpr std::size_t kPlatform = 0x3C;       // u32: 1 for a PlayStation save
-inline constexpr std::size_t kDataSize = 0x40;       // u32: the blocks' size
-inline constexpr std::size_t kDataOffset = 0x44;     // u32: where the blocks start
-inline constexpr std::size_t kUnknown48 = 0x48;      // u32 0x200
-inline constexpr std::size_t kBlockUnit = 0x5C;      // u32 0x2000
-inline constexpr std::size_t kType = 0x60;           // u32 0x9003
-inline constexpr std::size_t kName = 0x64;
-inline constexpr std::size_t kHeaderSize = 0x84;
-static_assert(kSignature == 0x1C);
-static_assert(kSeed == kPsvLayout.seed && kSignature == kPsvLayout.signature);
-static_assert(kName + kSaveNameLength <= kHeaderSize);
-inline constexpr std::uint32_t kPlatformPs1 = 1;
-}  // namespace psv
+static_assert(psv::kSeed == kPsvLayout.seed && psv::kSignature == kPsvLayout.signature);
 
 enum class SaveFileKind { Mcs, ShortHeader, Raw, Psv };
 

@@ -169,19 +169,14 @@ SaveDetails ReadSaveDetails(Bytes image, std::size_t dataOffset, int slot, const
   details.blocks = static_cast<int>(slots.size());
   details.block = static_cast<int>(std::find(slots.begin(), slots.end(), slot) - slots.begin()) + 1;
 
-  const Bytes name = firstEntry.subspan(kEntryFileName, kFileNameLength);
-  const auto nameLength = static_cast<std::size_t>(std::find(name.begin(), name.end(), 0) - name.begin());
-  const Bytes cut = name.first(nameLength);
+  const Bytes cut = UpToZero(firstEntry.subspan(kEntrySaveName, kSaveNameLength));
   details.region = RegionOf(cut);
   details.productCode = AsciiField(ClipRead(cut, kRegionPrefixLength, kProductCodeLength));
-  details.identifier = AsciiField(ClipRead(cut, kRegionPrefixLength + kProductCodeLength, kFileNameLength));
+  details.identifier = AsciiField(ClipRead(cut, kRegionPrefixLength + kProductCodeLength, kSaveNameLength));
 
   const Bytes block = ClipRead(image, dataOffset + SaveBlockOffset(first), kBlockSize);
   if (ByteAt(block, kTitleMagic) != 'S' || ByteAt(block, kTitleMagic + 1) != 'C') return details;
-  const Bytes titleField = ClipRead(block, kGameTitle, kGameTitleLength);
-  const auto titleLength =
-      static_cast<std::size_t>(std::find(titleField.begin(), titleField.end(), 0) - titleField.begin());
-  details.title = decoder.ToUtf8(titleField.first(titleLength));
+  details.title = decoder.ToUtf8(UpToZero(ClipRead(block, kGameTitle, kGameTitleLength)));
   TrimTrailingSpaces(details.title);
   details.icon = ReadIcon(block);
   return details;

@@ -24,31 +24,6 @@ class TitleDecoder {
   virtual std::string ToUtf8(Bytes shiftJis) const = 0;
 };
 
-// The title frame (frame 0 of a save's first block) and the icon frames after it.
-inline constexpr std::size_t kTitleMagic = 0;  // "SC"
-inline constexpr std::size_t kIconFlag = 2;    // 0x11, 0x12, 0x13: 1, 2, 3 icon frames
-inline constexpr std::size_t kGameTitle = 4;   // 64 bytes, zero-padded
-inline constexpr std::size_t kGameTitleLength = 64;
-inline constexpr std::size_t kIconPalette = 0x60;  // 16 little-endian 16-bit colours
-inline constexpr int kPaletteColours = 16;
-inline constexpr std::size_t kIconFrameStart = kFrameSize;  // icon frame k at (k + 1) * 128
-inline constexpr int kIconSide = 16;                        // pixels, 4 bits each, low nibble left
-inline constexpr std::size_t kIconRowBytes = kIconSide / 2;
-inline constexpr std::size_t kIconPixels = std::size_t{kIconSide} * kIconSide;
-inline constexpr int kMaxIconFrames = 3;
-static_assert(kGameTitle + kGameTitleLength <= kIconPalette);
-static_assert(kIconPalette + std::size_t{2} * kPaletteColours == kFrameSize);
-static_assert(kIconRowBytes * kIconSide == kFrameSize);
-static_assert(kIconFrameStart + kMaxIconFrames * kFrameSize <= kBlockSize);
-
-// The directory entry's file name: region prefix ("BA", "BE", "BI"), product code, identifier.
-inline constexpr std::size_t kEntryFileName = kEntrySaveName;
-inline constexpr std::size_t kFileNameLength = 20;
-inline constexpr std::size_t kRegionPrefixLength = 2;
-inline constexpr std::size_t kProductCodeLength = 10;
-static_assert(kEntryFileName + kFileNameLength < kEntryChecksum);
-static_assert(kEntryFileName + kRegionPrefixLength == kEntryGameId);
-
 struct Rgba {
   std::uint8_t r = 0, g = 0, b = 0, a = 0;
   bool operator==(const Rgba&) const = default;

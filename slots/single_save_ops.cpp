@@ -20,15 +20,8 @@ using detail::SelectedLine;
 using detail::SlotOfLine;
 using detail::WholeEntryStatus;
 
-// A directory name as the card holds it: bytes 10..29 of a frame, up to the first NUL.
-std::string FrameName(Bytes entry) {
-  std::string name;
-  for (std::uint8_t b : ClipRead(entry, kEntrySaveName, kSaveNameLength)) {
-    if (b == 0) break;
-    name += static_cast<char>(b);
-  }
-  return name;
-}
+// A directory name as the card holds it: bytes 10..29 of a frame, up to the first zero.
+std::string FrameName(Bytes entry) { return ZeroEndedText(entry, kEntrySaveName, kSaveNameLength); }
 
 bool IsFirstStatus(std::uint8_t s) { return s == status::kFirst || s == status::kDeletedFirst; }
 

@@ -115,8 +115,8 @@ TEST(SaveDetails, NameFieldsGiveRegionProductCodeAndIdentifier) {
   for (const auto& c : cases) {
     demo::CardBuilder card;
     card.AddSave(1, 1, "X");
-    std::fill_n(card.Raw().begin() + SlotEntryOffset(1) + kEntryFileName, kFileNameLength, 0);
-    std::copy(c.name.begin(), c.name.end(), card.Raw().begin() + SlotEntryOffset(1) + kEntryFileName);
+    std::fill_n(card.Raw().begin() + SlotEntryOffset(1) + kEntrySaveName, kSaveNameLength, 0);
+    std::copy(c.name.begin(), c.name.end(), card.Raw().begin() + SlotEntryOffset(1) + kEntrySaveName);
     const SaveDetails d = Read(card.RawCard(), 1);
     EXPECT_EQ(d.region, c.region) << c.name;
     EXPECT_EQ(d.productCode, c.product) << c.name;
