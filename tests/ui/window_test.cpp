@@ -34,6 +34,7 @@
 #include "ui/form_data.h"
 #include "ui/frm_selvane.h"
 #include "ui/qt_user_port.h"
+#include "ui/save_card.h"
 
 // A start: the stored "Source" (and "Output" "ddf"; nothing stored when empty), the card written
 // and named on the command line, whether it is quoted there, the logos then shown in panes 0 and 1,
@@ -764,10 +765,12 @@ class WindowTest : public QObject {
   void hoveringALineShowsItsSaveCard() {
     demo::CardBuilder card = SourceCard();
     card.SetTitleBytes(1, "\x83\x81\x83\x5E\x83\x8B\x83\x58\x83\x89\x83\x62\x83\x4F 2");
-    demo::CardBuilder::IconFrame black{}, white{};
+    demo::CardBuilder::IconFrame black{}, white{}, red{};
     black.fill(1);
     white.fill(2);
+    red.fill(3);
     card.SetIcon(1, {0, 0x8000, 0x7FFF}, {black, white});
+    card.SetIcon(2, {0, 0x8000, 0x7FFF, 0x001F}, {black, white, red});
     card.SetTitleBytes(5, "C\xFFHARLIE\x82");  // a byte that starts nothing; a lead byte cut off
     Open(Write("titles.mcr", card));
     const QStringList lines = Shown(0);
@@ -786,12 +789,27 @@ class WindowTest : public QObject {
       QCOMPARE(list->child(line)->text(QAccessible::Description), text);
       QCOMPARE(list->child(line)->text(QAccessible::Name), lines[line]);
     }
-    QHelpEvent hover(QEvent::ToolTip, At(0, 0), List(0)->viewport()->mapToGlobal(At(0, 0)));
-    QApplication::sendEvent(List(0)->viewport(), &hover);
-    auto* icon = w_->findChild<QLabel*>(QStringLiteral("saveCardIcon"));
-    QCOMPARE(icon->pixmap().size(), QSize(48, 48));
-    const QRgb first = icon->pixmap().toImage().pixel(24, 24);
-    QTRY_VERIFY(icon->pixmap().toImage().pixel(24, 24) != first);
+    // The icon changes at the game's rate (16 PAL frames for two frames, 11 for three) and shows
+    // each of its frames in turn; the timer's ticks are sent at once instead of waited for.
+    const QRgb blackPixel = qRgb(0, 0, 0), whitePixel = qRgb(255, 255, 255), redPixel = qRgb(255, 0, 0);
+    const std::tuple<int, int, std::vector<QRgb>> animations[] = {{0, 320, {blackPixel, whitePixel}},
+                                                                   {1, 220, {blackPixel, whitePixel, redPixel}}};
+    auto* saveCard = List(0)->findChild<ui::SaveCard*>();
+    for (const auto& [line, milliseconds, colours] : animations) {
+      QHelpEvent hover(QEvent::ToolTip, At(0, line), List(0)->viewport()->mapToGlobal(At(0, line)));
+      QApplication::sendEvent(List(0)->viewport(), &hover);
+      auto* icon = w_->findChild<QLabel*>(QStringLiteral("saveCardIcon"));
+      auto* timer = saveCard->findChild<QTimer*>();
+      QVERIFY(timer && timer->isActive());
+      QCOMPARE(timer->interval(), milliseconds);
+      QCOMPARE(icon->pixmap().size(), QSize(48, 48));
+      for (int tick = 0; tick < 7; ++tick) {
+        const auto frame = static_cast<std::size_t>(tick) % colours.size();
+        QCOMPARE(saveCard->frameShown(), static_cast<int>(frame));
+        QCOMPARE(icon->pixmap().toImage().pixel(24, 24), colours[frame]);
+        QMetaObject::invokeMethod(timer, "timeout");
+      }
+    }
     QCOMPARE(Shown(0), lines);
   }
 };
