@@ -15,11 +15,30 @@
 #include "ui/frm_selvane.h"
 #include "ui/qt_user_port.h"
 
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: selvane [CARD]\n"
+    "Opens Selvane's window, which shows two PlayStation memory card images side by side and copies,\n"
+    "moves, deletes, imports and exports their saves. CARD, when given, opens in the first pane.\n"
+    "\n"
+    "  -h, --help  print this help and exit\n"
+    "  --version   print the version and exit\n"
+    "\n"
+    "selvane-cli does the same work for scripts; see selvane-cli --help.\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  // "--version" alone prints the version, the one selvane-cli prints, without opening a window
-  // (so it works with no display); a card of that name opens as "./--version".
+  // "--version" alone prints the version, the one selvane-cli prints, and "--help" or "-h" alone
+  // the usage, without opening a window (so they work with no display); a card of such a name
+  // opens as "./--version".
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
     std::cout << "selvane " << SELVANE_VERSION << "\n";
+    return 0;
+  }
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::cout << kUsage;
     return 0;
   }
 #ifdef SELVANE_HAVE_SIGNING
