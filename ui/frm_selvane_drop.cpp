@@ -220,9 +220,10 @@ void frmSelvane::mnuExportSave_Click() {
 
   const QFileInfo card(QString::fromLocal8Bit(model(index).path));
   const std::string folder = model(index).path.empty() ? std::string() : ToStd(card.absolutePath());
-  const std::string name = SaveFileName(taken.save.name, SaveFileKind::Mcs);
-  const FileDialogRequest request{"Export Save from " + CardName(index), filters::kSingleSaves, folder,
-                                  folder.empty() ? name : folder + "/" + name, 1};
+  // Each entry suggests the name its kind of file is read back by; the dialog starts on .mcs.
+  std::vector<std::string> names = SaveFileNamesPerEntry(taken.save.name, folder);
+  const FileDialogRequest request{
+      "Export Save from " + CardName(index), filters::kSingleSaves, folder, names.front(), 1, std::move(names)};
   const auto choice = port_->ChooseFileToSave(request);
   if (!choice || choice->path.empty()) return;
   const ExportTarget target = ExportTargetFor(choice->path, choice->filterIndex);

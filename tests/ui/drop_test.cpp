@@ -182,6 +182,40 @@ class DropTest : public QObject {
              std::string("SLUS-00077ECHO.mcs"));
   }
 
+  // Export Save... suggests the name each filter entry's readers expect, and the name changes with
+  // the entry picked: a .mcs by product code and identifier, a .psv as a PS3 names it, a raw save
+  // by its whole name, which brings the name back when the file is imported.
+  void exportSuggestsTheNameOfTheEntryPicked() {
+    const SingleSave echo = EchoSave();
+    ui::frmSelvane& w = Open();
+    ClickLine(1, 5);
+    QCOMPARE(Drop(List(1)->viewport(), FilesData({Write(QStringLiteral("echo.mcs"), WriteMcs(echo))}), At(1, 5)),
+             std::pair(true, true));
+    const std::tuple<int, QString, SaveFileKind> entries[] = {
+        {1, QStringLiteral("SLUS-00077ECHO.mcs"), SaveFileKind::Mcs},
+        {2, QStringLiteral("BASLUS-000774543484F.PSV"), SaveFileKind::Psv},
+        {3, QStringLiteral("BASLUS-00077ECHO"), SaveFileKind::Raw},
+    };
+    for (const auto& [entry, name, kind] : entries) {
+      ClickLine(1, 5);
+      port_->choices.push_back(FileChoice{"", entry});  // the name shown is confirmed
+      ChooseFromMenu(1, "mnuExportSave");
+      const SaveFileRead read = ReadSaveFileAt(Path(name).toStdString());
+      QVERIFY2(read.save, qPrintable(name));
+      QCOMPARE(read.kind, kind);
+      QCOMPARE(read.save->name, echo.name);
+      QVERIFY(read.save->blocks == echo.blocks);
+    }
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files).size(), 6);  // two cards, the dropped save, three exports
+    ClickLine(0, 5);
+    QCOMPARE(Drop(List(0)->viewport(), FilesData({Path(QStringLiteral("BASLUS-00077ECHO"))}), At(0, 5)),
+             std::pair(true, true));
+    const CardImage& card = w.pane(0).image;
+    const auto name = card.begin() + static_cast<std::ptrdiff_t>(SlotEntryOffset(6) + kEntrySaveName);
+    QCOMPARE(std::string(name, name + static_cast<std::ptrdiff_t>(echo.name.size())), echo.name);
+    QVERIFY(port_->messages().empty());
+  }
+
   // Several saves dropped at once land one after another; the first that is refused or declined
   // stops the rest with its message or question.
   void severalSavesStopAtTheFirstRefusal_data() {

@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -753,10 +754,36 @@ class WindowTest : public QObject {
       QMetaObject::invokeMethod(dialog, "accept");
     });
     const auto choice = port.ChooseFileToSave(
-        {"Save Memory Card 1 As...", std::string(filters::kSaveAs), dir_->path().toStdString(), "", 6});
+        {"Save Memory Card 1 As...", std::string(filters::kSaveAs), dir_->path().toStdString(), "", 6, {}});
     QCOMPARE(startFilter, "DexDrive (*.gme)");
     QCOMPARE(choice.value_or(FileChoice{}).path, Path("typed.mem").toStdString());
     QCOMPARE(choice.value_or(FileChoice{}).filterIndex, 1);
+    // With a name suggested for each entry, the name shown follows the entry picked until the user
+    // types one of their own.
+    QStringList shownNames;
+    WhenModal<QFileDialog>(this, [&](QFileDialog* dialog) {
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      auto* entries = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+      entries->setFocus();  // the user goes to the list of entries
+      for (Qt::Key key : {Qt::Key_unknown, Qt::Key_End, Qt::Key_Up}) {
+        if (key != Qt::Key_unknown) QTest::keyClick(entries, key);
+        shownNames << name->text();
+      }
+      name->setText(QStringLiteral("mine"));
+      QTest::keyClick(entries, Qt::Key_Home);
+      shownNames << name->text();
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    const std::string folder = dir_->path().toStdString();
+    const auto exported = port.ChooseFileToSave({"Export Save from Memory Card 1",
+                                                 filters::kSingleSaves,
+                                                 folder,
+                                                 folder + "/A.mcs",
+                                                 1,
+                                                 {folder + "/A.mcs", folder + "/B.PSV", folder + "/C"}});
+    QCOMPARE(shownNames, QStringList({"A.mcs", "C", "B.PSV", "mine"}));
+    QCOMPARE(exported.value_or(FileChoice{}).path, Path("mine.mcs").toStdString());
+    QCOMPARE(exported.value_or(FileChoice{}).filterIndex, 1);
   }
 
   // Resting the pointer on a line shows the save's card: the title as the game wrote it (code page
@@ -793,7 +820,7 @@ class WindowTest : public QObject {
     // each of its frames in turn; the timer's ticks are sent at once instead of waited for.
     const QRgb blackPixel = qRgb(0, 0, 0), whitePixel = qRgb(255, 255, 255), redPixel = qRgb(255, 0, 0);
     const std::tuple<int, int, std::vector<QRgb>> animations[] = {{0, 320, {blackPixel, whitePixel}},
-                                                                   {1, 220, {blackPixel, whitePixel, redPixel}}};
+                                                                  {1, 220, {blackPixel, whitePixel, redPixel}}};
     auto* saveCard = List(0)->findChild<ui::SaveCard*>();
     for (const auto& [line, milliseconds, colours] : animations) {
       QHelpEvent hover(QEvent::ToolTip, At(0, line), List(0)->viewport()->mapToGlobal(At(0, line)));
