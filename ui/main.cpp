@@ -2,10 +2,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
-#include <QStringList>
 #include <cstdint>
 #include <cstring>
 #include <iostream>
+#include <string>
 #include <vector>
 
 #include "shell/startup_registration.h"
@@ -57,10 +57,11 @@ int main(int argc, char** argv) {
   }
   QApplication::setWindowIcon(icon);
 
-  // The whole command-line text after the program name is one card path: a path with spaces
-  // that the shell split is joined again.
-  QStringList arguments = QApplication::arguments();
-  if (!arguments.isEmpty()) arguments.removeFirst();
+  // The whole command-line text after the program name (the toolkit's own options taken out) is
+  // one card path: a path with spaces that the shell split is joined again. It is kept as the
+  // system's bytes, so a name that is not valid in the locale's encoding reaches the file as is.
+  std::string commandLine;
+  for (int i = 1; i < argc; ++i) commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
 
   // The registration names the program icon in the desktop's icon folder; it takes the PNG bytes.
   std::vector<std::uint8_t> iconPng;
@@ -72,7 +73,7 @@ int main(int argc, char** argv) {
   selvane::ui::QtShellMessages shellMessages;
 
   selvane::ui::WindowStart start;
-  start.commandLine = arguments.join(QLatin1Char(' '));
+  start.commandLine = commandLine;
   start.registerFileTypes = [&shellMessages, &iconPng] { selvane::shell::RegisterFileTypes(shellMessages, iconPng); };
   selvane::ui::frmSelvane window(start);
   window.show();

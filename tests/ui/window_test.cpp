@@ -174,7 +174,8 @@ class WindowTest : public QObject {
   // The window started with `commandLine`; `card1`, when given, is opened in pane 1 through its
   // "..." button while the window is wide, and the window is narrow again afterwards.
   ui::frmSelvane& Open(const QString& commandLine = {}, const QString& card1 = {}) {
-    w_ = std::make_unique<ui::frmSelvane>(ui::WindowStart{commandLine, [this] { ++registrations_; }, port_.get()});
+    w_ = std::make_unique<ui::frmSelvane>(
+        ui::WindowStart{commandLine.toStdString(), [this] { ++registrations_; }, port_.get()});
     if (!card1.isEmpty()) {
       port_->choices.push_back(FileChoice{card1.toStdString(), 1});
       for (const char* name : {"btnResize", "btnBrowse1", "btnResize"}) Click(name);
