@@ -70,7 +70,7 @@ bool ShowAndPaint(QWidget& window) {
 bool OpenWindow(bool shown) {
   selvane::SilentPort port;
   selvane::ui::WindowStart start;
-  start.commandLine = g_card;
+  start.commandLine = g_card.toStdString();
   start.port = &port;
   selvane::ui::frmSelvane window(start);
   benchmark::DoNotOptimize(window.pane(0).image.data());

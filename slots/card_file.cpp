@@ -106,7 +106,7 @@ int LogoIndexForPath(std::string_view path) {
 }
 
 std::string OpenDialog(UserPort& port, std::string_view filter, std::string_view title, std::string_view initDir) {
-  FileDialogRequest request{std::string(title), std::string(filter), std::string(initDir), {}, 1};
+  FileDialogRequest request{std::string(title), std::string(filter), std::string(initDir), {}, 1, {}};
   const auto choice = port.ChooseFileToOpen(request);
   if (!choice) return {};
   return PathFromDialog(choice->path);
@@ -116,8 +116,8 @@ std::string SaveDialog(UserPort& port, std::string_view filter, std::string_view
                        std::string_view defaultName, std::string& outputExt) {
   int start = SaveDialogStartIndex(defaultName, outputExt);
   if (start > FilterEntryCount(filter)) start = kEpsxeEntry;
-  FileDialogRequest request{std::string(title), std::string(filter), std::string(initDir), std::string(defaultName),
-                            start};
+  FileDialogRequest request{
+      std::string(title), std::string(filter), std::string(initDir), std::string(defaultName), start, {}};
   const auto choice = port.ChooseFileToSave(request);
   if (!choice) return {};
   const std::string confirmed = PathFromDialog(choice->path);

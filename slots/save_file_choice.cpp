@@ -5,6 +5,7 @@
 
 #include "core/card.h"
 #include "core/file_io.h"
+#include "slots/save_details.h"
 
 namespace selvane {
 namespace {
@@ -40,6 +41,9 @@ std::string_view ExtensionOf(SaveFileKind kind) {
       return "";
   }
 }
+
+// The characters of a save name that a PS3 keeps as they are at the start of a .psv file's name.
+constexpr std::size_t kPsvPlainPrefix = 12;
 
 bool CannotBeInFileName(char c) {
   constexpr std::string_view kReserved = "/\\:*?\"<>|";
@@ -81,15 +85,42 @@ DroppedFile ClassifyDroppedFile(std::string_view path) {
 }
 
 std::string SaveFileName(std::string_view saveName, SaveFileKind kind) {
-  std::string_view stem = saveName.substr(std::min<std::size_t>(saveName.size(), 2));
-  stem = stem.substr(0, stem.find('\0'));
-  std::string name(stem);
+  saveName = saveName.substr(0, saveName.find('\0'));
+  std::string name;
+  switch (kind) {
+    case SaveFileKind::Raw:
+      name = saveName;  // an import takes the whole name back from the file name
+      break;
+    case SaveFileKind::Psv: {
+      // A PS3 names the file by the first 12 characters, the rest of the name in hexadecimal.
+      constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+      name = saveName.substr(0, std::min(saveName.size(), kPsvPlainPrefix));
+      for (const char c : saveName.substr(name.size())) {
+        const auto byte = static_cast<unsigned char>(c);
+        name += kHexDigits[byte >> 4];
+        name += kHexDigits[byte & 0x0F];
+      }
+      break;
+    }
+    default:
+      name = saveName.substr(std::min(saveName.size(), kRegionPrefixLength));
+      break;
+  }
   std::replace_if(name.begin(), name.end(), CannotBeInFileName, '_');
   // Spaces and dots at either end vanish from names on some systems; "." and ".." name folders.
   const auto first = name.find_first_not_of(" .");
   name = first == std::string::npos ? std::string() : name.substr(first, name.find_last_not_of(" .") - first + 1);
   if (name.empty()) name = "save";
-  return name + std::string(ExtensionOf(kind));
+  return name + std::string(kind == SaveFileKind::Psv ? ".PSV" : ExtensionOf(kind));
+}
+
+std::vector<std::string> SaveFileNamesPerEntry(std::string_view saveName, std::string_view folder) {
+  std::vector<std::string> names;
+  for (const SaveEntry& entry : kSaveEntries) {
+    const std::string name = SaveFileName(saveName, entry.kind);
+    names.push_back(folder.empty() ? name : std::string(folder) + "/" + name);
+  }
+  return names;
 }
 
 ExportTarget ExportTargetFor(std::string_view chosen, int filterIndex) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/single_save.h"
 
@@ -30,11 +31,18 @@ struct DroppedFile {
 // problem; anything else is Other.
 DroppedFile ClassifyDroppedFile(std::string_view path);
 
-// The file name (without folder) for a save file of `kind`: the product code and identifier of the
-// save's directory name (the name without its two-character region prefix), every character a
-// file name cannot hold (control characters, / \ : * ? " < > |) replaced with "_", and the kind's
-// extension (.mcs, .psv, none for raw). A name that leaves nothing gives "save".
+// The file name (without folder) for a save file of `kind`, from the save's directory name (cut at
+// its first NUL): for .mcs the product code and identifier (the name without its two-character
+// region prefix) and ".mcs"; for raw the whole name without extension, as an import reads it back
+// from the file name; for .psv the PS3's own naming, the name's first 12 characters, then the
+// rest of it in upper-case hexadecimal, and ".PSV". Every character a file name cannot hold
+// (control characters, / \ : * ? " < > |) is replaced with "_", and spaces and dots at either end
+// of the name are dropped; a name that leaves nothing gives "save".
 std::string SaveFileName(std::string_view saveName, SaveFileKind kind);
+
+// The names the single-save dialog suggests for a save named `saveName`, in `folder` (none: no
+// folder), one per entry of its filter, in entry order.
+std::vector<std::string> SaveFileNamesPerEntry(std::string_view saveName, std::string_view folder);
 
 namespace filters {
 // The single-save dialogs' filter: .mcs/.ps1, .psv, raw (any file).

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace selvane {
 
@@ -14,13 +15,16 @@ enum class Answer { Yes, No, Cancel };
 enum class Buttons { YesNo, YesNoCancel };
 
 // What a file dialog is opened with. `filter` is the "description|pattern|..." text, and
-// `filterIndex` the 1-based entry it starts on.
+// `filterIndex` the 1-based entry it starts on. `entryNames`, when given, holds one suggested name
+// per filter entry (a path as `defaultName` is): the dialog shows the name of the entry the user
+// picks, as long as the user has not typed another.
 struct FileDialogRequest {
   std::string title;
   std::string filter;
   std::string initDir;
   std::string defaultName;
   int filterIndex = 1;
+  std::vector<std::string> entryNames;
 };
 
 // The user's choice in a file dialog: the path as typed or picked and the 1-based filter entry

@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
 
   PicturePort port(other);
   selvane::ui::WindowStart start;
-  start.commandLine = QString::fromStdString(demo);
+  start.commandLine = demo;
   start.port = &port;
   selvane::ui::frmSelvane window(start);
   window.move(0, 0);
@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
 
   // The save card over a save with a Japanese title.
   const std::string japanese = WriteCard(cards.filePath(QStringLiteral("hikari.mcr")), JapaneseCard());
-  start.commandLine = QString::fromStdString(japanese);
+  start.commandLine = japanese;
   selvane::ui::frmSelvane titled(start);
   titled.move(0, 0);
   titled.show();

@@ -149,7 +149,10 @@ void frmSelvane::BuildPane(int i, QWidget* parent, QPoint origin) {
   views_[static_cast<std::size_t>(i)] = std::make_unique<PaneView>(i, parent, origin);
   PaneView& pane = *views_[static_cast<std::size_t>(i)];
   connect(pane.txtMemCard, &QLineEdit::textChanged, this, [this, i](const QString& text) {
-    model(i).path = ToStd(text);
+    // The box shows the pane's path, which is the file system's bytes; a name that is not valid
+    // in the system's encoding shows with replacement characters. Only a text other than the one
+    // shown for the path (the user typed) replaces the path.
+    if (text != QString::fromLocal8Bit(model(i).path)) model(i).path = ToStd(text);
     txtMemCard_Change(i);
   });
   connect(pane.btnBrowse, &QPushButton::clicked, this, [this, i] { Handle([this, i] { btnBrowse_Click(i); }); });
@@ -348,7 +351,7 @@ void frmSelvane::Form_Load(const WindowStart& start) {
 
   if (start.registerFileTypes) start.registerFileTypes();
 
-  const std::string commandLine = ToStd(start.commandLine);
+  const std::string& commandLine = start.commandLine;
   if (FileExists(commandLine)) {
     Handle([this, &commandLine] {
       SetPathText(0, commandLine);

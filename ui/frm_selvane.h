@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QStringList>
 #include <array>
 #include <functional>
 #include <memory>
@@ -33,8 +32,9 @@ class QtUserPort;
 
 // What the window starts with.
 struct WindowStart {
-  // The whole command-line text after the program name: one card path for pane 0.
-  QString commandLine;
+  // The whole command-line text after the program name: one card path for pane 0, as the file
+  // system's bytes (a name need not be valid in the locale's encoding).
+  std::string commandLine;
   // The registration of the card file types with the desktop, run once at every start.
   std::function<void()> registerFileTypes;
   // Where messages, questions and file dialogs go; nullptr for the window's own message boxes
@@ -191,7 +191,7 @@ class frmSelvane : public QMainWindow {  // NOLINT(readability-identifier-naming
   int pressPane_ = -1;                         // the list the left button went down on
   QPoint pressAt_;
   // The files of the drag over the window, told apart once when it enters.
-  QStringList dragFiles_;
+  std::vector<std::string> dragFiles_;
   std::vector<DroppedFileKind> dragKinds_;
 
   std::string OutputExt;

@@ -6,12 +6,12 @@
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <filesystem>
 
 #include "core/file_io.h"
 #include "slots/card_file.h"
@@ -23,12 +23,23 @@ namespace {
 
 std::string ToStd(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
-// The local files a drag carries; empty when it carries anything else as well.
-QStringList LocalFiles(const QMimeData& data) {
-  QStringList files;
+// The local files a drag carries, as the file system's bytes; empty when it carries anything else
+// as well. A file URL percent-encodes the bytes of its path, which are decoded as they are: a
+// name that is not valid UTF-8 would not survive a detour through text.
+std::vector<std::string> LocalFiles(const QMimeData& data) {
+  std::vector<std::string> files;
   for (const QUrl& url : data.urls()) {
     if (!url.isLocalFile()) return {};
-    files << url.toLocalFile();
+#ifdef Q_OS_WIN
+    files.push_back(ToStd(url.toLocalFile()));
+#else
+    const QString host = url.host();
+    if (!host.isEmpty() && host != QStringLiteral("localhost")) {
+      files.push_back(ToStd(url.toLocalFile()));  // a path on another machine, "//host/path"
+      continue;
+    }
+    files.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
+#endif
   }
   return files;
 }
@@ -112,13 +123,13 @@ frmSelvane::DropPlan frmSelvane::PlanDrop(DropTarget target, const QMimeData* ca
     return plan;
   }
 
-  const QStringList files = LocalFiles(*carried);
+  const std::vector<std::string> files = LocalFiles(*carried);
   if (files != dragFiles_) {
     dragFiles_ = files;
     dragKinds_.clear();
-    for (const QString& file : files) dragKinds_.push_back(ClassifyDroppedFile(ToStd(file)).kind);
+    for (const std::string& file : files) dragKinds_.push_back(ClassifyDroppedFile(file).kind);
   }
-  for (const QString& file : files) plan.files.push_back(ToStd(file));
+  plan.files = files;
   const auto all = [this](DroppedFileKind kind) {
     return !dragKinds_.empty() &&
            std::all_of(dragKinds_.begin(), dragKinds_.end(), [kind](auto k) { return k == kind; });
@@ -219,11 +230,16 @@ void frmSelvane::mnuExportSave_Click() {
   if (taken.outcome == Outcome::NothingChanged) port_->ShowMessage(text::kWrongFormat, MessageIcon::Information);
   if (taken.outcome != Outcome::Done) return;
 
-  const QFileInfo card(QString::fromLocal8Bit(model(index).path));
-  const std::string folder = model(index).path.empty() ? std::string() : ToStd(card.absolutePath());
-  const std::string name = SaveFileName(taken.save.name, SaveFileKind::Mcs);
-  const FileDialogRequest request{"Export Save from " + CardName(index), filters::kSingleSaves, folder,
-                                  folder.empty() ? name : folder + "/" + name, 1};
+  // The card's folder, as the file system's bytes as the path is.
+  std::string folder;
+  if (!model(index).path.empty()) {
+    std::error_code error;
+    folder = std::filesystem::absolute(model(index).path, error).parent_path().string();
+  }
+  // Each entry suggests the name its kind of file is read back by; the dialog starts on .mcs.
+  std::vector<std::string> names = SaveFileNamesPerEntry(taken.save.name, folder);
+  const FileDialogRequest request{
+      "Export Save from " + CardName(index), filters::kSingleSaves, folder, names.front(), 1, std::move(names)};
   const auto choice = port_->ChooseFileToSave(request);
   if (!choice || choice->path.empty()) return;
   const ExportTarget target = ExportTargetFor(choice->path, choice->filterIndex);

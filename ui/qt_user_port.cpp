@@ -124,17 +124,31 @@ std::optional<FileChoice> QtUserPort::RunFileDialog(const FileDialogRequest& req
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setNameFilters(nameFilters);
   dialog.setDirectory(StartFolder(FromText(request.initDir.empty() ? request.defaultName : request.initDir)));
-  if (!request.defaultName.empty()) dialog.selectFile(QFileInfo(FromText(request.defaultName)).fileName());
 
   const qsizetype start =
       request.filterIndex >= 1 && request.filterIndex <= nameFilters.size() ? request.filterIndex - 1 : 0;
+  // The name suggested for an entry: its own when the request gives one, else the default name.
+  const auto suggestedFor = [&request](qsizetype entry) {
+    const bool own = entry >= 0 && static_cast<std::size_t>(entry) < request.entryNames.size();
+    return QFileInfo(FromText(own ? request.entryNames[static_cast<std::size_t>(entry)] : request.defaultName))
+        .fileName();
+  };
+  QString suggested = suggestedFor(start);
+  if (!suggested.isEmpty()) dialog.selectFile(suggested);
   if (!nameFilters.isEmpty()) dialog.selectNameFilter(nameFilters[start]);
   if (save) {
     // A name typed without extension gets the chosen filter's, so the dialog's own question about
-    // replacing an existing file is asked for the name that will be written.
+    // replacing an existing file is asked for the name that will be written. The name shown
+    // follows the entry picked while it is the one suggested; a name the user typed stays.
     dialog.setDefaultSuffix(nameFilters.isEmpty() ? QString() : SuffixOfNameFilter(nameFilters[start]));
-    QObject::connect(&dialog, &QFileDialog::filterSelected,
-                     [&dialog](const QString& chosen) { dialog.setDefaultSuffix(SuffixOfNameFilter(chosen)); });
+    QObject::connect(&dialog, &QFileDialog::filterSelected, [&](const QString& chosen) {
+      const QStringList shown = dialog.selectedFiles();
+      const bool untouched = shown.isEmpty() || QFileInfo(shown.first()).fileName() == suggested;
+      dialog.setDefaultSuffix(SuffixOfNameFilter(chosen));
+      if (!untouched || request.entryNames.empty()) return;
+      suggested = suggestedFor(nameFilters.indexOf(chosen));
+      dialog.selectFile(suggested);
+    });
   }
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog.selectedFiles();

@@ -67,14 +67,23 @@ TEST(DroppedFile, CardsAndSavesAreToldByContentAndExtension) {
   std::filesystem::remove_all(dir);
 }
 
-TEST(SaveFileName, ProductCodeAndIdentifierWithUnusableCharactersReplaced) {
+// A .mcs is named by product code and identifier; a raw save by its whole name, which an import
+// takes back from the file name; a .psv as a PS3 names it: the name's first 12 characters, then
+// the rest in hexadecimal.
+TEST(SaveFileName, EachKindNamedAsItsReadersExpectWithUnusableCharactersReplaced) {
   const std::tuple<std::string, SaveFileKind, std::string> table[] = {
       {"BASLUS-00011ALPHA", SaveFileKind::Mcs, "SLUS-00011ALPHA.mcs"},
-      {"BESLES-00022B/2:3*?", SaveFileKind::Psv, "SLES-00022B_2_3__.psv"},
-      {std::string("BISLPS-1\x01<a>|\"\\\0zz", 18), SaveFileKind::Raw, "SLPS-1__a____"},
+      {"BESLES-04095XSMOTO", SaveFileKind::Mcs, "SLES-04095XSMOTO.mcs"},
+      {"BESLES-04095XSMOTO", SaveFileKind::Raw, "BESLES-04095XSMOTO"},
+      {"BASLUS-00958GS2-7", SaveFileKind::Psv, "BASLUS-009584753322D37.PSV"},
+      {"BESLES-00022B/2:3*?", SaveFileKind::Psv, "BESLES-00022422F323A332A3F.PSV"},
+      {"BA:LUS-1", SaveFileKind::Psv, "BA_LUS-1.PSV"},
+      {std::string("BISLPS-1\x01<a>|\"\\\0zz", 18), SaveFileKind::Raw, "BISLPS-1__a____"},
+      {std::string("BISLPS-12345\xFFx\0zz", 18), SaveFileKind::Psv, "BISLPS-12345FF78.PSV"},
       {" A..name. ", SaveFileKind::Mcs, "name.mcs"},
       {"BA..", SaveFileKind::Mcs, "save.mcs"},
-      {"B", SaveFileKind::Raw, "save"},
+      {"..", SaveFileKind::Raw, "save"},
+      {"B", SaveFileKind::Raw, "B"},
   };
   for (const auto& [name, kind, file] : table) EXPECT_EQ(SaveFileName(name, kind), file) << name;
 }

@@ -59,7 +59,9 @@ class TestPort : public UserPort {
 };
 
 // A TestPort whose file dialogs are answered in order from `choices` (nullopt: Cancel); each
-// request is recorded, and a dialog with no choice left fails the test.
+// request is recorded, and a dialog with no choice left fails the test. A choice without a path
+// confirms the name the dialog shows for the entry it picks: that entry's suggested name, else
+// the default name.
 struct DialogPort : TestPort {
   std::vector<std::optional<FileChoice>> choices;
   std::vector<FileDialogRequest> requests;
@@ -68,7 +70,12 @@ struct DialogPort : TestPort {
   std::optional<FileChoice> Next(const FileDialogRequest& request) {
     requests.push_back(request);
     if (requests.size() > choices.size()) ADD_FAILURE() << "unexpected file dialog: " << request.title;
-    return requests.size() > choices.size() ? std::nullopt : choices[requests.size() - 1];
+    std::optional<FileChoice> choice = requests.size() > choices.size() ? std::nullopt : choices[requests.size() - 1];
+    if (choice && choice->path.empty()) {
+      const auto entry = static_cast<std::size_t>(choice->filterIndex - 1);
+      choice->path = entry < request.entryNames.size() ? request.entryNames[entry] : request.defaultName;
+    }
+    return choice;
   }
 };
 

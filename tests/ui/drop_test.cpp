@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <filesystem>
 #include <memory>
 
 #include "core/file_io.h"
@@ -76,7 +77,8 @@ class DropTest : public QObject {
   }
   // The window, wide, with SourceCard in pane 0 and TargetCard in pane 1 (each optional).
   ui::frmSelvane& Open(bool card0 = true, bool card1 = true) {
-    w_ = std::make_unique<ui::frmSelvane>(ui::WindowStart{card0 ? WriteCard("one.mcr") : QString(), {}, port_.get()});
+    w_ = std::make_unique<ui::frmSelvane>(
+        ui::WindowStart{card0 ? WriteCard("one.mcr").toStdString() : std::string(), {}, port_.get()});
     Click("btnResize");
     if (card1) {
       port_->choices.push_back(FileChoice{WriteCard("two.mcr", TargetCard()).toStdString(), 1});
@@ -180,6 +182,40 @@ class DropTest : public QObject {
     QCOMPARE(ReadCardFile((out + QStringLiteral(".mcs")).toStdString()).bytes, mcs);
     QCOMPARE(port_->requests.back().defaultName.substr(port_->requests.back().defaultName.rfind('/') + 1),
              std::string("SLUS-00077ECHO.mcs"));
+  }
+
+  // Export Save... suggests the name each filter entry's readers expect, and the name changes with
+  // the entry picked: a .mcs by product code and identifier, a .psv as a PS3 names it, a raw save
+  // by its whole name, which brings the name back when the file is imported.
+  void exportSuggestsTheNameOfTheEntryPicked() {
+    const SingleSave echo = EchoSave();
+    ui::frmSelvane& w = Open();
+    ClickLine(1, 5);
+    QCOMPARE(Drop(List(1)->viewport(), FilesData({Write(QStringLiteral("echo.mcs"), WriteMcs(echo))}), At(1, 5)),
+             std::pair(true, true));
+    const std::tuple<int, QString, SaveFileKind> entries[] = {
+        {1, QStringLiteral("SLUS-00077ECHO.mcs"), SaveFileKind::Mcs},
+        {2, QStringLiteral("BASLUS-000774543484F.PSV"), SaveFileKind::Psv},
+        {3, QStringLiteral("BASLUS-00077ECHO"), SaveFileKind::Raw},
+    };
+    for (const auto& [entry, name, kind] : entries) {
+      ClickLine(1, 5);
+      port_->choices.push_back(FileChoice{"", entry});  // the name shown is confirmed
+      ChooseFromMenu(1, "mnuExportSave");
+      const SaveFileRead read = ReadSaveFileAt(Path(name).toStdString());
+      QVERIFY2(read.save, qPrintable(name));
+      QCOMPARE(read.kind, kind);
+      QCOMPARE(read.save->name, echo.name);
+      QVERIFY(read.save->blocks == echo.blocks);
+    }
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files).size(), 6);  // two cards, the dropped save, three exports
+    ClickLine(0, 5);
+    QCOMPARE(Drop(List(0)->viewport(), FilesData({Path(QStringLiteral("BASLUS-00077ECHO"))}), At(0, 5)),
+             std::pair(true, true));
+    const CardImage& card = w.pane(0).image;
+    const auto name = card.begin() + static_cast<std::ptrdiff_t>(SlotEntryOffset(6) + kEntrySaveName);
+    QCOMPARE(std::string(name, name + static_cast<std::ptrdiff_t>(echo.name.size())), echo.name);
+    QVERIFY(port_->messages().empty());
   }
 
   // Several saves dropped at once land one after another; the first that is refused or declined
@@ -325,6 +361,36 @@ class DropTest : public QObject {
     QCOMPARE(FormatFromPath(w.pane(pane).path), FormatFromExtension(*OutputExtForFilterIndex(convertTo)));
     if (converted.endsWith(QLatin1String(".vmp")))
       QCOMPARE(signatureOf(converted), SigningAvailable() ? SignatureCheck::Valid : SignatureCheck::Unchecked);
+    QVERIFY(port_->messages().empty());
+  }
+
+  // A card whose file name is not valid UTF-8 opens from a drop (its URL percent-encodes the
+  // name's bytes) and from the command line, and Save writes back to that very name.
+  void cardNamedWithBytesThatAreNotUtf8Opens() {
+    const std::string card = Path(QStringLiteral("card")).toStdString() + "\xFF\xFE.mcr";
+    struct RemovedAtEnd {  // the temporary folder, which goes by its name as text, cannot
+      std::string path;
+      ~RemovedAtEnd() { std::filesystem::remove(path); }
+    } removed{card};
+    WriteFileAtomic(card, SourceCard().Build(Format::Mcr));
+    w_ = std::make_unique<ui::frmSelvane>(ui::WindowStart{card, {}, port_.get()});
+    QCOMPARE(w_->pane(0).path, card);
+    QCOMPARE(w_->pane(0).image, SourceCard().Build(Format::Mcr));
+    QCOMPARE(List(0)->item(1)->text(), QStringLiteral("02  BRAVO"));
+
+    ui::frmSelvane& w = Open();
+    auto* data = new QMimeData;
+    data->setUrls({QUrl::fromEncoded("file://" + QByteArray::fromStdString(card).toPercentEncoding("/"))});
+    QCOMPARE(Drop(List(1)->viewport(), data), std::pair(true, true));
+    QCOMPARE(w.pane(1).path, card);
+    QCOMPARE(w.pane(1).image, SourceCard().Build(Format::Mcr));
+    ClickLine(1, 0);
+    Click("btnDelete1");
+    ChooseFromMenu(1, "mnuSave");
+    QCOMPARE(ReadCardFile(card).bytes, w.pane(1).image);
+    QVERIFY(!w.pane(1).cardModified);
+    const std::filesystem::directory_iterator files(dir_->path().toStdString());
+    QCOMPARE(std::distance(begin(files), end(files)), 3);  // one.mcr, two.mcr and the card
     QVERIFY(port_->messages().empty());
   }
 

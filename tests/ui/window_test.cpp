@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -34,6 +35,7 @@
 #include "ui/form_data.h"
 #include "ui/frm_selvane.h"
 #include "ui/qt_user_port.h"
+#include "ui/save_card.h"
 
 // A start: the stored "Source" (and "Output" "ddf"; nothing stored when empty), the card written
 // and named on the command line, whether it is quoted there, the logos then shown in panes 0 and 1,
@@ -172,7 +174,8 @@ class WindowTest : public QObject {
   // The window started with `commandLine`; `card1`, when given, is opened in pane 1 through its
   // "..." button while the window is wide, and the window is narrow again afterwards.
   ui::frmSelvane& Open(const QString& commandLine = {}, const QString& card1 = {}) {
-    w_ = std::make_unique<ui::frmSelvane>(ui::WindowStart{commandLine, [this] { ++registrations_; }, port_.get()});
+    w_ = std::make_unique<ui::frmSelvane>(
+        ui::WindowStart{commandLine.toStdString(), [this] { ++registrations_; }, port_.get()});
     if (!card1.isEmpty()) {
       port_->choices.push_back(FileChoice{card1.toStdString(), 1});
       for (const char* name : {"btnResize", "btnBrowse1", "btnResize"}) Click(name);
@@ -752,10 +755,36 @@ class WindowTest : public QObject {
       QMetaObject::invokeMethod(dialog, "accept");
     });
     const auto choice = port.ChooseFileToSave(
-        {"Save Memory Card 1 As...", std::string(filters::kSaveAs), dir_->path().toStdString(), "", 6});
+        {"Save Memory Card 1 As...", std::string(filters::kSaveAs), dir_->path().toStdString(), "", 6, {}});
     QCOMPARE(startFilter, "DexDrive (*.gme)");
     QCOMPARE(choice.value_or(FileChoice{}).path, Path("typed.mem").toStdString());
     QCOMPARE(choice.value_or(FileChoice{}).filterIndex, 1);
+    // With a name suggested for each entry, the name shown follows the entry picked until the user
+    // types one of their own.
+    QStringList shownNames;
+    WhenModal<QFileDialog>(this, [&](QFileDialog* dialog) {
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      auto* entries = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+      entries->setFocus();  // the user goes to the list of entries
+      for (Qt::Key key : {Qt::Key_unknown, Qt::Key_End, Qt::Key_Up}) {
+        if (key != Qt::Key_unknown) QTest::keyClick(entries, key);
+        shownNames << name->text();
+      }
+      name->setText(QStringLiteral("mine"));
+      QTest::keyClick(entries, Qt::Key_Home);
+      shownNames << name->text();
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    const std::string folder = dir_->path().toStdString();
+    const auto exported = port.ChooseFileToSave({"Export Save from Memory Card 1",
+                                                 filters::kSingleSaves,
+                                                 folder,
+                                                 folder + "/A.mcs",
+                                                 1,
+                                                 {folder + "/A.mcs", folder + "/B.PSV", folder + "/C"}});
+    QCOMPARE(shownNames, QStringList({"A.mcs", "C", "B.PSV", "mine"}));
+    QCOMPARE(exported.value_or(FileChoice{}).path, Path("mine.mcs").toStdString());
+    QCOMPARE(exported.value_or(FileChoice{}).filterIndex, 1);
   }
 
   // Resting the pointer on a line shows the save's card: the title as the game wrote it (code page
@@ -764,10 +793,12 @@ class WindowTest : public QObject {
   void hoveringALineShowsItsSaveCard() {
     demo::CardBuilder card = SourceCard();
     card.SetTitleBytes(1, "\x83\x81\x83\x5E\x83\x8B\x83\x58\x83\x89\x83\x62\x83\x4F 2");
-    demo::CardBuilder::IconFrame black{}, white{};
+    demo::CardBuilder::IconFrame black{}, white{}, red{};
     black.fill(1);
     white.fill(2);
+    red.fill(3);
     card.SetIcon(1, {0, 0x8000, 0x7FFF}, {black, white});
+    card.SetIcon(2, {0, 0x8000, 0x7FFF, 0x001F}, {black, white, red});
     card.SetTitleBytes(5, "C\xFFHARLIE\x82");  // a byte that starts nothing; a lead byte cut off
     Open(Write("titles.mcr", card));
     const QStringList lines = Shown(0);
@@ -786,12 +817,27 @@ class WindowTest : public QObject {
       QCOMPARE(list->child(line)->text(QAccessible::Description), text);
       QCOMPARE(list->child(line)->text(QAccessible::Name), lines[line]);
     }
-    QHelpEvent hover(QEvent::ToolTip, At(0, 0), List(0)->viewport()->mapToGlobal(At(0, 0)));
-    QApplication::sendEvent(List(0)->viewport(), &hover);
-    auto* icon = w_->findChild<QLabel*>(QStringLiteral("saveCardIcon"));
-    QCOMPARE(icon->pixmap().size(), QSize(48, 48));
-    const QRgb first = icon->pixmap().toImage().pixel(24, 24);
-    QTRY_VERIFY(icon->pixmap().toImage().pixel(24, 24) != first);
+    // The icon changes at the game's rate (16 PAL frames for two frames, 11 for three) and shows
+    // each of its frames in turn; the timer's ticks are sent at once instead of waited for.
+    const QRgb blackPixel = qRgb(0, 0, 0), whitePixel = qRgb(255, 255, 255), redPixel = qRgb(255, 0, 0);
+    const std::tuple<int, int, std::vector<QRgb>> animations[] = {{0, 320, {blackPixel, whitePixel}},
+                                                                  {1, 220, {blackPixel, whitePixel, redPixel}}};
+    auto* saveCard = List(0)->findChild<ui::SaveCard*>();
+    for (const auto& [line, milliseconds, colours] : animations) {
+      QHelpEvent hover(QEvent::ToolTip, At(0, line), List(0)->viewport()->mapToGlobal(At(0, line)));
+      QApplication::sendEvent(List(0)->viewport(), &hover);
+      auto* icon = w_->findChild<QLabel*>(QStringLiteral("saveCardIcon"));
+      auto* timer = saveCard->findChild<QTimer*>();
+      QVERIFY(timer && timer->isActive());
+      QCOMPARE(timer->interval(), milliseconds);
+      QCOMPARE(icon->pixmap().size(), QSize(48, 48));
+      for (int tick = 0; tick < 7; ++tick) {
+        const auto frame = static_cast<std::size_t>(tick) % colours.size();
+        QCOMPARE(saveCard->frameShown(), static_cast<int>(frame));
+        QCOMPARE(icon->pixmap().toImage().pixel(24, 24), colours[frame]);
+        QMetaObject::invokeMethod(timer, "timeout");
+      }
+    }
     QCOMPARE(Shown(0), lines);
   }
 };
