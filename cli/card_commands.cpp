@@ -1,5 +1,6 @@
 // list, info, convert and new.
 #include <cstdio>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
@@ -133,11 +134,17 @@ int RunConvert(const std::string& source, const std::string& target, Streams io)
   return SaveCard(target, pane, outputExt, port) == SaveOutcome::Saved ? kExitOk : kExitFailed;
 }
 
-int RunNew(const std::string& target, Streams io) {
+int RunNew(const std::string& target, bool force, Streams io) {
   CliPort port(io.err);
   port.SetSubject(target);
   if (!FormatFromPath(target)) {
     port.ShowMessage(text::kFormatNotSupported, MessageIcon::Information);
+    return kExitFailed;
+  }
+  // An empty card in place of a card the user still has would lose every save on it.
+  std::error_code error;
+  if (!force && std::filesystem::exists(std::filesystem::symlink_status(target, error))) {
+    port.Print("already exists (--force replaces it)");
     return kExitFailed;
   }
   // The window's New: an empty raw card saved through SaveCard in the format the name gives.

@@ -28,6 +28,8 @@ bool SavePane(Pane& pane, CliPort& port);
 int RunList(const std::string& card, Streams io);
 int RunInfo(const std::string& card, bool json, Streams io);
 int RunConvert(const std::string& source, const std::string& target, Streams io);
-int RunNew(const std::string& target, Streams io);
+// new DST [--force]: an empty card in DST's format. An existing DST is kept (1, with a message
+// naming it) unless `force` is given.
+int RunNew(const std::string& target, bool force, Streams io);
 
 }  // namespace selvane::cli

@@ -47,9 +47,11 @@ int Run(int argc, char** argv) {
   AddConvertCommand(app, io, status);
 
   std::string target;
+  bool force = false;
   auto* create = app.add_subcommand("new", "Write an empty card in DST's format");
   create->add_option("DST", target, "Card file to write")->required();
-  create->callback([&] { status = RunNew(target, io); });
+  create->add_flag("--force", force, "Replace DST when it already exists");
+  create->callback([&] { status = RunNew(target, force, io); });
 
   AddSlotCommands(app, io, status);
   AddSaveCommands(app, io, status);

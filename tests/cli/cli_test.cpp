@@ -119,6 +119,7 @@ TEST_F(Cli, RefusalsNameThePathAndChangeNoFile) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"list", txt}, txt + ": Memory card format not supported"},
       {{"new", Path("a.bin")}, Path("a.bin") + ": Memory card format not supported"},
+      {{"new", tail}, tail + ": already exists (--force replaces it)"},
       {{"convert", bad, Path("out.mem")}, bad + ": File is in a wrong format."},
       {{"copy", src, "1", full}, full + ": The memory card is full."},
       {{"move", src, "2", shortGme}, shortGme + ": The memory card is full."},
@@ -179,6 +180,8 @@ TEST_F(Cli, ConvertAndNewWriteEachFormat) {
       EXPECT_EQ(Get("out" + std::string(FormatKey(to))), SampleCard(to)) << FormatKey(from) << " to " << FormatKey(to);
     }
   }
+  EXPECT_EQ(Run({"new", "--force", Path("src.gme")}), (CliRun{0, "", ""}));  // new replaces a card only when told
+  EXPECT_EQ(Get("src.gme"), CardBuilder().Build(Format::Gme));
 }
 
 // Copy and move write the save with its chain; the replace question is answered by --replace.
