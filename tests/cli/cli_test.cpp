@@ -354,12 +354,16 @@ TEST_F(Cli, CheckReportsFindingsPerCardAndChangesNothing) {
   const std::string big = Put("big.mcr", {1});
   fs::resize_file(big, std::uintmax_t{4} * 1024 * 1024 * 1024);  // sparse: nothing is stored
   const std::string txt = Put("card.txt", SampleCard());
-  const CliRun refused = Run({"check", Path("pipe.mcr"), big, Path("folder.mcr"), txt, bad});
+  std::vector<std::uint8_t> blocks(2 * kBlockSize, 4);  // a .srm that is one save's blocks: no card to check
+  blocks[0] = 'S', blocks[1] = 'C';
+  const std::string save = Put("save.srm", blocks);
+  const CliRun refused = Run({"check", Path("pipe.mcr"), big, Path("folder.mcr"), txt, save, bad});
   EXPECT_EQ(refused.status, 2);
   EXPECT_EQ(refused.err, Path("pipe.mcr") + ": cannot be read: not a regular file\n" + big +
                              ": cannot be read: file is larger than 16 MiB, too large for a memory card\n" +
                              Path("folder.mcr") + ": cannot be read: " + Reason(EISDIR) + "\n" + txt +
-                             ": Memory card format not supported\n");
+                             ": Memory card format not supported\n" + save +
+                             ": This file is a single save, not a memory card: import it onto a card.\n");
 
   const CliRun json = Run({"check", "--json", bad, Path("folder.mcr")});
   ASSERT_EQ(json.status, 2) << json;
@@ -375,7 +379,7 @@ TEST_F(Cli, CheckReportsFindingsPerCardAndChangesNothing) {
                 {"path", Path("folder.mcr")}, {"readable", false}, {"reason", "cannot be read: " + Reason(EISDIR)}}));
 
   auto after = Folder();
-  for (const char* added : {"folder.mcr", "pipe.mcr", "big.mcr", "card.txt"}) after.erase(added);
+  for (const char* added : {"folder.mcr", "pipe.mcr", "big.mcr", "card.txt", "save.srm"}) after.erase(added);
   EXPECT_EQ(after, before);
 }
 
