@@ -68,8 +68,7 @@ FileResult ConvertOne(const std::string& input, const std::string& output, bool 
   Pane pane;
   if (!LoadPane(pane, input, port)) return FileResult::Failed;
   port.SetSubject(input);
-  std::string outputExt;
-  return SaveCard(output, pane, outputExt, port) == SaveOutcome::Saved ? FileResult::Converted : FileResult::Failed;
+  return SaveConverted(output, pane, port) ? FileResult::Converted : FileResult::Failed;
 }
 
 class Progress {

@@ -51,6 +51,26 @@ bool SavePane(Pane& pane, CliPort& port) {
   return SaveCard(pane.path, pane, outputExt, port) == SaveOutcome::Saved;
 }
 
+bool SaveConverted(const std::string& target, Pane& pane, CliPort& port) {
+  const auto source = PaneFormat(pane);
+  const auto format = FormatFromPath(target);
+  if (!source || !format) {
+    std::string outputExt;
+    return SaveCard(target, pane, outputExt, port) == SaveOutcome::Saved;
+  }
+  const auto content = BuildWholeContainer(pane.image, *source, *format);
+  if (!content) {
+    port.ShowMessage(text::kWrongFormat, MessageIcon::Information);
+    return false;
+  }
+  const WriteResult written = WriteFileAtomic(target, *content);
+  if (!written.ok) {
+    port.ShowMessage(SaveFailedMessage(target, written.reason), MessageIcon::Information);
+    return false;
+  }
+  return true;
+}
+
 int RunList(const std::string& card, Streams io) {
   CliPort port(io.err);
   Pane pane;
@@ -130,8 +150,7 @@ int RunConvert(const std::string& source, const std::string& target, Streams io)
     if (pane.image.empty()) return kExitFailed;
   }
   port.SetSubject(source);
-  std::string outputExt;
-  return SaveCard(target, pane, outputExt, port) == SaveOutcome::Saved ? kExitOk : kExitFailed;
+  return SaveConverted(target, pane, port) ? kExitOk : kExitFailed;
 }
 
 int RunNew(const std::string& target, bool force, Streams io) {

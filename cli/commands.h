@@ -25,6 +25,11 @@ bool LoadPane(Pane& pane, const std::string& path, CliPort& port);
 // Writes the pane back to its own path with the window's Save; false after printing why.
 bool SavePane(Pane& pane, CliPort& port);
 
+// Writes the pane's card to `target` as both forms of convert do: the whole container of the
+// format the target's name gives (BuildWholeContainer), or, for a name of no card format, what the
+// window's Save writes there. False after printing the window's Save's message.
+bool SaveConverted(const std::string& target, Pane& pane, CliPort& port);
+
 int RunList(const std::string& card, Streams io);
 int RunInfo(const std::string& card, bool json, Streams io);
 int RunConvert(const std::string& source, const std::string& target, Streams io);

@@ -224,6 +224,29 @@ TEST_F(Cli, SlotCommandsWriteTheCardBack) {
   }
 }
 
+// A converted file is its format's whole container, also from a .gme whose raw card lies at 0 or
+// ends early; a .gme with its raw card right after its header keeps that header (its comments).
+TEST_F(Cli, ConvertWritesTheWholeContainer) {
+  const CardImage gme = SampleCard(Format::Gme);
+  const std::size_t cut = kDexDriveHeaderSize + 5 * kBlockSize;
+  CardImage padded = gme, commented = gme;
+  std::fill(padded.begin() + static_cast<std::ptrdiff_t>(cut), padded.end(), 0);
+  padded[64] = commented[64] = 'x';
+  const std::pair<CardImage, CardImage> cases[] = {
+      {SampleCard(Format::Mcr), gme},  // a raw card under a DexDrive name
+      {CardImage(padded.begin(), padded.begin() + static_cast<std::ptrdiff_t>(cut)), padded},
+      {commented, commented},
+  };
+  fs::create_directory(Path("out"));
+  for (const auto& [source, expected] : cases) {
+    const std::string in = Put("in.gme", source);
+    EXPECT_EQ(Run({"convert", in, Path("copy.gme")}), (CliRun{0, "", ""}));
+    EXPECT_EQ(Get("copy.gme"), expected) << source.size();
+    EXPECT_EQ(Run({"convert", "--to", "gme", "--force", "-o", Path("out"), in}).status, 0);
+    EXPECT_EQ(Get("out/in.gme"), expected) << source.size();
+  }
+}
+
 // convert --to: every file in one process, each under its own name with the new extension.
 TEST_F(Cli, BatchConvertWritesEveryFormat) {
   std::vector<std::string> inputs;
