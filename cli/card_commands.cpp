@@ -1,10 +1,14 @@
-// list, info, convert and new.
+// selvane-cli's command table (AddCommands), and the commands list, info, convert and new.
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <nlohmann/json.hpp>
 
+#include "cli/batch_commands.h"
 #include "cli/commands.h"
 #include "cli/save_commands.h"
+#include "cli/save_file_commands.h"
+#include "cli/slot_commands.h"
 #include "core/file_io.h"
 #include "slots/card_file.h"
 #include "slots/slot_list.h"
@@ -69,6 +73,53 @@ bool SaveConverted(const std::string& target, Pane& pane, CliPort& port) {
     return false;
   }
   return true;
+}
+
+namespace {
+
+// The help's last line: every card extension selvane-cli reads and writes, from the format table.
+std::string CardFormatsFooter() {
+  std::string footer = "The format is decided by the extension:";
+  for (const FormatFacts& facts : FormatTable()) footer += " ." + std::string(FormatExtension(facts.format));
+  return footer;
+}
+
+}  // namespace
+
+void AddCommands(CLI::App& app, std::string_view version, Streams& io, int& status) {
+  // The parsed arguments outlive this function: the callbacks run during parsing.
+  struct Args {
+    std::string card, target;
+    bool json = false, force = false;
+  };
+  auto args = std::make_shared<Args>();
+  app.description("selvane-cli: list, inspect, convert and edit PlayStation memory card images.");
+  app.name("selvane-cli");
+  app.footer(CardFormatsFooter());
+  app.set_version_flag("--version", std::string(version));
+  app.require_subcommand(1);
+
+  auto* list = app.add_subcommand("list", "Print the 15 slot lines of CARD as the window lists them");
+  list->add_option("CARD", args->card, "Card file")->required();
+  list->callback([&io, &status, args] { status = RunList(args->card, io); });
+
+  auto* info = app.add_subcommand("info", "Print CARD's format, size, DataOffset, save check and slot entries");
+  info->add_option("CARD", args->card, "Card file")->required();
+  info->add_flag("--json", args->json,
+                 "Print one JSON object (bytes of CARD's path that are not valid UTF-8 are replaced with U+FFFD)");
+  info->callback([&io, &status, args] { status = RunInfo(args->card, args->json, io); });
+
+  AddConvertCommand(app, io, status);
+
+  auto* create = app.add_subcommand("new", "Write an empty card in DST's format");
+  create->add_option("DST", args->target, "Card file to write")->required();
+  create->add_flag("--force", args->force, "Replace DST when it already exists");
+  create->callback([&io, &status, args] { status = RunNew(args->target, args->force, io); });
+
+  AddSlotCommands(app, io, status);
+  AddSaveCommands(app, io, status);
+  AddCheckCommand(app, io, status);
+  AddSaveFileCommands(app, io, status);
 }
 
 int RunList(const std::string& card, Streams io) {

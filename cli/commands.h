@@ -2,8 +2,10 @@
 // tests call them directly. Each returns the process exit status: 0 done, 1 refused or failed.
 #pragma once
 
+#include <CLI/CLI.hpp>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "cli/cli_port.h"
 #include "slots/pane.h"
@@ -18,6 +20,11 @@ struct Streams {
   std::ostream& out;
   std::ostream& err;
 };
+
+// Makes `app` selvane-cli's parser: its description, footer, --version (printing `version`) and
+// every command; the chosen command's exit status is stored in `status`. The bash completion is
+// checked against this command table.
+void AddCommands(CLI::App& app, std::string_view version, Streams& io, int& status);
 
 // Loads `path` into `pane` with the window's LoadCard. False (after printing why) when the file
 // does not exist, cannot be read, or its slots cannot be listed.

@@ -1,4 +1,4 @@
-// The card image of a pane, the seven container formats and the raw 128 KiB card inside them.
+// The card image of a pane, the ten container formats and the raw 128 KiB card inside them.
 #pragma once
 
 #include <array>
