@@ -68,8 +68,7 @@ FileResult ConvertOne(const std::string& input, const std::string& output, bool 
   Pane pane;
   if (!LoadPane(pane, input, port)) return FileResult::Failed;
   port.SetSubject(input);
-  std::string outputExt;
-  return SaveCard(output, pane, outputExt, port) == SaveOutcome::Saved ? FileResult::Converted : FileResult::Failed;
+  return SaveConverted(output, pane, port) ? FileResult::Converted : FileResult::Failed;
 }
 
 class Progress {
@@ -176,6 +175,9 @@ CheckedCard CheckOne(const std::string& path) {
   if (read.bytes.empty()) return {std::nullopt, "cannot be read: the file is empty"};
   const auto format = FormatFromPath(path);
   if (!format) return {std::nullopt, std::string(text::kFormatNotSupported)};
+  // Its blocks are no card: list and info refuse it with these words, and a card check of it
+  // would only report a short file.
+  if (IsSingleSaveInCardFormat(read.bytes, *format)) return {std::nullopt, std::string(text::kSingleSaveNotCard)};
   return {CheckCard(read.bytes, *format), {}};
 }
 

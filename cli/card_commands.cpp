@@ -1,9 +1,14 @@
-// list, info, convert and new.
+// selvane-cli's command table (AddCommands), and the commands list, info, convert and new.
 #include <cstdio>
+#include <filesystem>
+#include <memory>
 #include <nlohmann/json.hpp>
 
+#include "cli/batch_commands.h"
 #include "cli/commands.h"
 #include "cli/save_commands.h"
+#include "cli/save_file_commands.h"
+#include "cli/slot_commands.h"
 #include "core/file_io.h"
 #include "slots/card_file.h"
 #include "slots/slot_list.h"
@@ -48,6 +53,73 @@ bool SavePane(Pane& pane, CliPort& port) {
   port.SetSubject(pane.path);
   std::string outputExt;
   return SaveCard(pane.path, pane, outputExt, port) == SaveOutcome::Saved;
+}
+
+bool SaveConverted(const std::string& target, Pane& pane, CliPort& port) {
+  const auto source = PaneFormat(pane);
+  const auto format = FormatFromPath(target);
+  if (!source || !format) {
+    std::string outputExt;
+    return SaveCard(target, pane, outputExt, port) == SaveOutcome::Saved;
+  }
+  const auto content = BuildWholeContainer(pane.image, *source, *format);
+  if (!content) {
+    port.ShowMessage(text::kWrongFormat, MessageIcon::Information);
+    return false;
+  }
+  const WriteResult written = WriteFileAtomic(target, *content);
+  if (!written.ok) {
+    port.ShowMessage(SaveFailedMessage(target, written.reason), MessageIcon::Information);
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+// The help's last line: every card extension selvane-cli reads and writes, from the format table.
+std::string CardFormatsFooter() {
+  std::string footer = "The format is decided by the extension:";
+  for (const FormatFacts& facts : FormatTable()) footer += " ." + std::string(FormatExtension(facts.format));
+  return footer;
+}
+
+}  // namespace
+
+void AddCommands(CLI::App& app, std::string_view version, Streams& io, int& status) {
+  // The parsed arguments outlive this function: the callbacks run during parsing.
+  struct Args {
+    std::string card, target;
+    bool json = false, force = false;
+  };
+  auto args = std::make_shared<Args>();
+  app.description("selvane-cli: list, inspect, convert and edit PlayStation memory card images.");
+  app.name("selvane-cli");
+  app.footer(CardFormatsFooter());
+  app.set_version_flag("--version", std::string(version));
+  app.require_subcommand(1);
+
+  auto* list = app.add_subcommand("list", "Print the 15 slot lines of CARD as the window lists them");
+  list->add_option("CARD", args->card, "Card file")->required();
+  list->callback([&io, &status, args] { status = RunList(args->card, io); });
+
+  auto* info = app.add_subcommand("info", "Print CARD's format, size, DataOffset, save check and slot entries");
+  info->add_option("CARD", args->card, "Card file")->required();
+  info->add_flag("--json", args->json,
+                 "Print one JSON object (bytes of CARD's path that are not valid UTF-8 are replaced with U+FFFD)");
+  info->callback([&io, &status, args] { status = RunInfo(args->card, args->json, io); });
+
+  AddConvertCommand(app, io, status);
+
+  auto* create = app.add_subcommand("new", "Write an empty card in DST's format");
+  create->add_option("DST", args->target, "Card file to write")->required();
+  create->add_flag("--force", args->force, "Replace DST when it already exists");
+  create->callback([&io, &status, args] { status = RunNew(args->target, args->force, io); });
+
+  AddSlotCommands(app, io, status);
+  AddSaveCommands(app, io, status);
+  AddCheckCommand(app, io, status);
+  AddSaveFileCommands(app, io, status);
 }
 
 int RunList(const std::string& card, Streams io) {
@@ -129,15 +201,20 @@ int RunConvert(const std::string& source, const std::string& target, Streams io)
     if (pane.image.empty()) return kExitFailed;
   }
   port.SetSubject(source);
-  std::string outputExt;
-  return SaveCard(target, pane, outputExt, port) == SaveOutcome::Saved ? kExitOk : kExitFailed;
+  return SaveConverted(target, pane, port) ? kExitOk : kExitFailed;
 }
 
-int RunNew(const std::string& target, Streams io) {
+int RunNew(const std::string& target, bool force, Streams io) {
   CliPort port(io.err);
   port.SetSubject(target);
   if (!FormatFromPath(target)) {
     port.ShowMessage(text::kFormatNotSupported, MessageIcon::Information);
+    return kExitFailed;
+  }
+  // An empty card in place of a card the user still has would lose every save on it.
+  std::error_code error;
+  if (!force && std::filesystem::exists(std::filesystem::symlink_status(target, error))) {
+    port.Print("already exists (--force replaces it)");
     return kExitFailed;
   }
   // The window's New: an empty raw card saved through SaveCard in the format the name gives.

@@ -2,8 +2,10 @@
 // tests call them directly. Each returns the process exit status: 0 done, 1 refused or failed.
 #pragma once
 
+#include <CLI/CLI.hpp>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "cli/cli_port.h"
 #include "slots/pane.h"
@@ -19,15 +21,27 @@ struct Streams {
   std::ostream& err;
 };
 
+// Makes `app` selvane-cli's parser: its description, footer, --version (printing `version`) and
+// every command; the chosen command's exit status is stored in `status`. The bash completion is
+// checked against this command table.
+void AddCommands(CLI::App& app, std::string_view version, Streams& io, int& status);
+
 // Loads `path` into `pane` with the window's LoadCard. False (after printing why) when the file
 // does not exist, cannot be read, or its slots cannot be listed.
 bool LoadPane(Pane& pane, const std::string& path, CliPort& port);
 // Writes the pane back to its own path with the window's Save; false after printing why.
 bool SavePane(Pane& pane, CliPort& port);
 
+// Writes the pane's card to `target` as both forms of convert do: the whole container of the
+// format the target's name gives (BuildWholeContainer), or, for a name of no card format, what the
+// window's Save writes there. False after printing the window's Save's message.
+bool SaveConverted(const std::string& target, Pane& pane, CliPort& port);
+
 int RunList(const std::string& card, Streams io);
 int RunInfo(const std::string& card, bool json, Streams io);
 int RunConvert(const std::string& source, const std::string& target, Streams io);
-int RunNew(const std::string& target, Streams io);
+// new DST [--force]: an empty card in DST's format. An existing DST is kept (1, with a message
+// naming it) unless `force` is given.
+int RunNew(const std::string& target, bool force, Streams io);
 
 }  // namespace selvane::cli

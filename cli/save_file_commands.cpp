@@ -3,6 +3,8 @@
 #include "cli/save_file_commands.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "cli/slot_commands.h"
 #include "core/file_io.h"
@@ -31,6 +33,21 @@ std::optional<SingleSave> ReadSave(const std::string& file, CliPort& port) {
         "imported all the same");
   return std::move(save.save);
 }
+
+// Holds back what an operation shows until its outcome says whether the command words it otherwise;
+// what is not released is never printed.
+class HoldingPort : public CliPort {
+ public:
+  using CliPort::CliPort;
+  void ShowMessage(std::string_view text, MessageIcon) override { held_.emplace_back(text); }
+  void Release() {
+    for (const std::string& text : held_) Print(text);
+    held_.clear();
+  }
+
+ private:
+  std::vector<std::string> held_;
+};
 
 }  // namespace
 
@@ -74,7 +91,16 @@ int RunExport(const std::string& card, int slot, const std::string& out, bool ra
   CliPort port(io.err);
   Pane pane;
   if (!LoadAndSelect(pane, card, slot, port)) return kExitFailed;
-  const TakenSave taken = TakeSave(pane, port);
+  HoldingPort taking(io.err);
+  taking.SetSubject(card);
+  const TakenSave taken = TakeSave(pane, taking);
+  if (taken.outcome == Outcome::NotASave) {
+    // The window's "Select a slot" (held back) asks for a click; here the line was named, so say
+    // what is on it instead.
+    taking.Print("line " + std::to_string(slot) + " holds no save; nothing was exported");
+    return kExitFailed;
+  }
+  taking.Release();
   if (taken.outcome == Outcome::NothingChanged) {
     port.Print("nothing was exported: the card file ends before the save's last block");
     return kExitFailed;

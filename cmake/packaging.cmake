@@ -96,8 +96,8 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
        "Selvane shows two PlayStation memory card images side by side, lists the\n"
        "fifteen slots of each, copies and moves saves between them, deletes,\n"
        "undeletes and clears slots, edits a save's region and game ID, and saves\n"
-       "any card in seven container formats: .mem, .mcd, .mcr, .gme, .ddf, .psx\n"
-       "and .ps.\n"
+       "any card in ten container formats: .mem, .mcd, .mcr, .gme, .ddf, .psx,\n"
+       ".ps, .srm, .vm1 and .vmp.\n"
        ".\n"
        "selvane-cli does the same work for scripts, converts many cards in one\n"
        "run and checks cards for broken block chains and checksums.")

@@ -237,6 +237,18 @@ std::optional<std::vector<std::uint8_t>> BuildFileContent(Bytes image, Format so
   return content;
 }
 
+std::optional<std::vector<std::uint8_t>> BuildWholeContainer(Bytes image, Format source, Format target) {
+  const auto raw = ExtractRawCard(image, source);
+  if (!raw) return std::nullopt;
+  const Bytes templateHeader = FactsOf(FamilyOf(target)).header;
+  const bool ownHeader = FamilyOf(source) == FamilyOf(target) && DataOffset(image, source) == templateHeader.size();
+  const Bytes header = ownHeader ? image.first(templateHeader.size()) : templateHeader;
+  std::vector<std::uint8_t> file(header.begin(), header.end());
+  file.insert(file.end(), raw->begin(), raw->end());
+  Sign(file, target);
+  return file;
+}
+
 std::array<std::uint8_t, kFrameSize> FreeEntry() {
   std::array<std::uint8_t, kFrameSize> entry{};
   entry[kEntryStatus] = status::kFree;

@@ -1,4 +1,4 @@
-// The card image of a pane, the seven container formats and the raw 128 KiB card inside them.
+// The card image of a pane, the ten container formats and the raw 128 KiB card inside them.
 #pragma once
 
 #include <array>
@@ -98,6 +98,14 @@ std::optional<std::vector<std::uint8_t>> BuildFileContent(Bytes image, Format so
 // The same into `out`, reusing its storage; returns false (and leaves `out` empty) when the image
 // is not well-formed.
 bool BuildFileContentInto(Bytes image, Format source, std::optional<Format> target, std::vector<std::uint8_t>& out);
+
+// The bytes of a file of `target` made from a well-formed `image` of `source` as a conversion writes
+// it: always the target's whole container, its header followed by the whole 131072-byte raw card
+// (a short DexDrive image's card padded with zeros). When both are of one family and the image's
+// raw card starts right after a header of the family's size, the image's own header is kept (a
+// DexDrive file's comments survive); otherwise the target's header template is used. A signed
+// container is signed anew. nullopt when the image is not well-formed.
+std::optional<std::vector<std::uint8_t>> BuildWholeContainer(Bytes image, Format source, Format target);
 
 // A new, empty raw card: header frame "MC" with checksum 0x0E, fifteen free entries, zero blocks.
 CardImage EmptyCard();

@@ -119,6 +119,7 @@ TEST_F(Cli, RefusalsNameThePathAndChangeNoFile) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"list", txt}, txt + ": Memory card format not supported"},
       {{"new", Path("a.bin")}, Path("a.bin") + ": Memory card format not supported"},
+      {{"new", tail}, tail + ": already exists (--force replaces it)"},
       {{"convert", bad, Path("out.mem")}, bad + ": File is in a wrong format."},
       {{"copy", src, "1", full}, full + ": The memory card is full."},
       {{"move", src, "2", shortGme}, shortGme + ": The memory card is full."},
@@ -179,6 +180,8 @@ TEST_F(Cli, ConvertAndNewWriteEachFormat) {
       EXPECT_EQ(Get("out" + std::string(FormatKey(to))), SampleCard(to)) << FormatKey(from) << " to " << FormatKey(to);
     }
   }
+  EXPECT_EQ(Run({"new", "--force", Path("src.gme")}), (CliRun{0, "", ""}));  // new replaces a card only when told
+  EXPECT_EQ(Get("src.gme"), CardBuilder().Build(Format::Gme));
 }
 
 // Copy and move write the save with its chain; the replace question is answered by --replace.
@@ -218,6 +221,29 @@ TEST_F(Cli, SlotCommandsWriteTheCardBack) {
   for (const auto& [args, expected] : steps) {
     EXPECT_EQ(Run(args), (CliRun{0, "", ""}));
     EXPECT_EQ(Get("card.ddf"), expected) << args[0];
+  }
+}
+
+// A converted file is its format's whole container, also from a .gme whose raw card lies at 0 or
+// ends early; a .gme with its raw card right after its header keeps that header (its comments).
+TEST_F(Cli, ConvertWritesTheWholeContainer) {
+  const CardImage gme = SampleCard(Format::Gme);
+  const std::size_t cut = kDexDriveHeaderSize + 5 * kBlockSize;
+  CardImage padded = gme, commented = gme;
+  std::fill(padded.begin() + static_cast<std::ptrdiff_t>(cut), padded.end(), 0);
+  padded[64] = commented[64] = 'x';
+  const std::pair<CardImage, CardImage> cases[] = {
+      {SampleCard(Format::Mcr), gme},  // a raw card under a DexDrive name
+      {CardImage(padded.begin(), padded.begin() + static_cast<std::ptrdiff_t>(cut)), padded},
+      {commented, commented},
+  };
+  fs::create_directory(Path("out"));
+  for (const auto& [source, expected] : cases) {
+    const std::string in = Put("in.gme", source);
+    EXPECT_EQ(Run({"convert", in, Path("copy.gme")}), (CliRun{0, "", ""}));
+    EXPECT_EQ(Get("copy.gme"), expected) << source.size();
+    EXPECT_EQ(Run({"convert", "--to", "gme", "--force", "-o", Path("out"), in}).status, 0);
+    EXPECT_EQ(Get("out/in.gme"), expected) << source.size();
   }
 }
 
@@ -351,12 +377,16 @@ TEST_F(Cli, CheckReportsFindingsPerCardAndChangesNothing) {
   const std::string big = Put("big.mcr", {1});
   fs::resize_file(big, std::uintmax_t{4} * 1024 * 1024 * 1024);  // sparse: nothing is stored
   const std::string txt = Put("card.txt", SampleCard());
-  const CliRun refused = Run({"check", Path("pipe.mcr"), big, Path("folder.mcr"), txt, bad});
+  std::vector<std::uint8_t> blocks(2 * kBlockSize, 4);  // a .srm that is one save's blocks: no card to check
+  blocks[0] = 'S', blocks[1] = 'C';
+  const std::string save = Put("save.srm", blocks);
+  const CliRun refused = Run({"check", Path("pipe.mcr"), big, Path("folder.mcr"), txt, save, bad});
   EXPECT_EQ(refused.status, 2);
   EXPECT_EQ(refused.err, Path("pipe.mcr") + ": cannot be read: not a regular file\n" + big +
                              ": cannot be read: file is larger than 16 MiB, too large for a memory card\n" +
                              Path("folder.mcr") + ": cannot be read: " + Reason(EISDIR) + "\n" + txt +
-                             ": Memory card format not supported\n");
+                             ": Memory card format not supported\n" + save +
+                             ": This file is a single save, not a memory card: import it onto a card.\n");
 
   const CliRun json = Run({"check", "--json", bad, Path("folder.mcr")});
   ASSERT_EQ(json.status, 2) << json;
@@ -372,7 +402,7 @@ TEST_F(Cli, CheckReportsFindingsPerCardAndChangesNothing) {
                 {"path", Path("folder.mcr")}, {"readable", false}, {"reason", "cannot be read: " + Reason(EISDIR)}}));
 
   auto after = Folder();
-  for (const char* added : {"folder.mcr", "pipe.mcr", "big.mcr", "card.txt"}) after.erase(added);
+  for (const char* added : {"folder.mcr", "pipe.mcr", "big.mcr", "card.txt", "save.srm"}) after.erase(added);
   EXPECT_EQ(after, before);
 }
 

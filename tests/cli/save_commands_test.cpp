@@ -87,14 +87,23 @@ TEST_F(SaveCommands, InfoGivesTheTitlesAsTheGamesWroteThem) {
 TEST_F(SaveCommands, IconWritesTheFramesAsTransparentPngs) {
   const struct {
     int slot;
+    std::string options;  // as typed after CARD SLOT OUT
     std::optional<int> frame;
     int scale;
     int frames;  // side by side in the picture
-  } cases[] = {{1, 1, 1, 1}, {1, 2, 3, 1}, {1, std::nullopt, 2, 2}, {2, 1, 1, 1}};
+  } cases[] = {{1, "--frame 1", 1, 1, 1},
+               {1, "--frame 2 --scale 3", 2, 3, 1},
+               {1, "--frame all --scale 2", std::nullopt, 2, 2},
+               {2, "", 1, 1, 1}};  // without options: the first frame, one pixel per icon pixel
   for (const auto& c : cases) {
     const std::string out = Path("icon.png");
     std::ostringstream text, err;
-    ASSERT_EQ(RunIcon(card_, c.slot, out, IconOptions{c.frame, c.scale}, Streams{text, err}), kExitOk) << err.str();
+    Streams io{text, err};
+    int status = -1;
+    CLI::App app;  // a parser of its own for each case: a parser keeps the values of its last run
+    AddSaveCommands(app, io, status);
+    app.parse("icon " + card_ + " " + std::to_string(c.slot) + " " + out + " " + c.options);
+    ASSERT_EQ(status, kExitOk) << err.str();
     const Png png = ReadPng(out);
     ASSERT_EQ(png.width, 16 * c.scale * c.frames);
     ASSERT_EQ(png.height, 16 * c.scale);

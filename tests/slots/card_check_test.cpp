@@ -60,6 +60,7 @@ TEST(CardCheck, EachFaultIsFoundOnItsSlot) {
       {[](CardBuilder& c) { SetEntry(c, 2, kEntryNextSlot, 0x0020); },
        {{2, K::ChainLeavesCard}, {3, K::Orphan}, {4, K::Orphan}}},
       {[](CardBuilder& c) { SetEntry(c, 4, kEntryNextSlot, 2); }, {{2, K::ChainLoops}}},  // slot 4 -> slot 3
+      {[](CardBuilder& c) { SetEntry(c, 4, kEntryNextSlot, 1); }, {{2, K::ChainLoops}}},  // slot 4 -> slot 2, its first
       {[](CardBuilder& c) { c.SetStatus(3, status::kFree); }, {{2, K::ChainRunsIntoFree}, {4, K::Orphan}}},
       {[](CardBuilder& c) { c.SetStatus(3, status::kDeletedLinkR); }, {{2, K::ChainRunsIntoDeleted}, {4, K::Orphan}}},
       {[](CardBuilder& c) { SetEntry(c, 1, kEntryNextSlot, 1); }, {{1, K::ChainRunsIntoSave}}},
