@@ -179,8 +179,7 @@ TEST(DeleteSlot, FreesTheSelectedSlotOnly) {
   Pane pane = ListedPane(CardBuilder().AddSave(1, 15, "ALL").Build(Format::Mem), Format::Mem);
   CardImage want = pane.image;
   DeleteSlot(pane, port);
-  EXPECT_EQ(pane.image, want);
-  EXPECT_FALSE(pane.cardModified);
+  EXPECT_TRUE(pane.image == want && !pane.cardModified);
   std::fill_n(want.begin() + 448, 128, 0);  // line 2 is slot 3: its entry at 64 + 3 * 128
   want[448] = want[575] = 0xA0;             // the free entry: 0xA0, 126 zero bytes, 0xA0
   std::fill_n(want.begin() + 24640, 8192, 0);
@@ -195,8 +194,7 @@ TEST(ClearAllSlots, LeavesAnEmptyCardInEachFormat) {
     TestPort port;
     Pane pane = ListedPane(CardBuilder().AddSave(1, 6, "SIX").AddSave(7, 9, "NINE").Build(f), f);
     ClearAllSlots(pane, port);
-    EXPECT_EQ(pane.image, CardBuilder().Build(f)) << FormatKey(f);
-    EXPECT_TRUE(pane.cardModified);
+    EXPECT_TRUE(pane.image == CardBuilder().Build(f) && pane.cardModified) << FormatKey(f);
   }
 }
 
@@ -231,8 +229,7 @@ TEST(LastSlot, WalksStopAtSlotFifteen) {
   Pane pane = ListedPane(card.Build(Format::Mcr), Format::Mcr);
   pane.selected = 13;
   ToggleDeleted(pane, port);
-  EXPECT_EQ(pane.image[SlotEntryOffset(15)], 0xA3);
-  EXPECT_EQ(pane.image[SlotEntryOffset(16)], 0x52);
+  EXPECT_EQ(std::tuple(pane.image[SlotEntryOffset(15)], pane.image[SlotEntryOffset(16)]), std::tuple(0xA3, 0x52));
 
   Pane target = ListedPane(CardBuilder().Build(Format::Mcr), Format::Mcr, 1);
   pane.selected = 14;  // the link on line 15: the copy walks back to line 14 and forward again

@@ -177,23 +177,18 @@ TEST(TakeSave, TheSaveOnAnyOfItsLines) {
   EXPECT_EQ(TakeSave(cut, port).outcome, Outcome::NothingChanged);
 }
 
-// Taken out in each kind, read back and imported into another card: the same blocks and name.
+// Taken out in each kind and read back: the same kind, name and blocks.
 TEST(TakeSave, RoundTripThroughEachKind) {
-  const Pane source =
-      ListedPane(CardBuilder().AddSave(3, 4, "RT", "SLES-55555", 'E', true).Build(Format::Mcd), Format::Mcd);
+  TestPort port;
+  Pane source = ListedPane(CardBuilder().AddSave(3, 4, "RT", "SLES-55555", 'E', true).Build(Format::Mcd), Format::Mcd);
+  source.selected = 4;
+  const TakenSave taken = TakeSave(source, port);
+  ASSERT_EQ(taken.outcome, Outcome::Done);
   for (SaveFileKind kind : {SaveFileKind::Mcs, SaveFileKind::Psv, SaveFileKind::Raw}) {
-    TestPort port;
-    Pane selected = source;
-    selected.selected = 4;
-    const TakenSave taken = TakeSave(selected, port);
-    ASSERT_EQ(taken.outcome, Outcome::Done);
     const SaveFileRead read = ReadSaveFile("x/BESLES-55555", SaveFileContent(taken.save, kind));
     ASSERT_TRUE(read.save) << read.problem;
-    EXPECT_EQ(read.kind, kind);
-    Pane target = ListedPane(CardBuilder().AddSave(1, 1, "Z").Build(Format::Mem), Format::Mem);
-    ASSERT_EQ(ImportSave(target, *read.save, port), Outcome::Done);
-    EXPECT_EQ(read.save->name, taken.save.name);
-    ExpectLanded(target, taken.save, {2, 3, 4, 5});
+    EXPECT_EQ(std::tuple(read.kind, read.save->name, read.save->blocks),
+              std::tuple(kind, taken.save.name, taken.save.blocks));
   }
 }
 
