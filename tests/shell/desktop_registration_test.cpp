@@ -71,8 +71,7 @@ TEST(DesktopEntry, ProgramPathIsQuotedForTheLauncher) {
       {"/opt/My Apps/selvane", "\"/opt/My Apps/selvane\" %f"},
       // Inside the quotes ", $, ` and \ are escaped, and the entry escapes that backslash again.
       {"/tmp/a\"b$c`d\\e/selvane", "\"/tmp/a\\\\\"b\\\\$c\\\\`d\\\\\\\\e/selvane\" %f"},
-      {"/srv/100%/selvane", "/srv/100%%/selvane %f"},
-  };
+      {"/srv/100%/selvane", "/srv/100%%/selvane %f"}};
   const std::string installed = ReadText(SELVANE_RESOURCES_DIR "/selvane.desktop");
   const fs::path file = fs::temp_directory_path() / ("selvane-" + std::to_string(std::random_device{}()) + ".desktop");
   const bool validator = Installed("desktop-file-validate");

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "shell/memory_registry.h"
@@ -106,26 +107,19 @@ TYPED_TEST(RegistryContract, KeysComeWithTheKeysAboveThemAndOpenWithoutRegardToC
   const struct {
     const char* subKey;
     RegStatus status;
-  } cases[] = {
-      {"Alpha", kSuccess},
-      {"ALPHA\\beta", kSuccess},
-      {"alpha\\BETA\\gAmMa", kSuccess},
-      {"Alpha\\Gamma", kFileNotFound},
-      {"Delta", kFileNotFound},
-      {"Alpha\\Beta\\Gamma\\Delta", kFileNotFound},
-  };
+  } cases[] = {{"Alpha", kSuccess},
+               {"ALPHA\\beta", kSuccess},
+               {"alpha\\BETA\\gAmMa", kSuccess},
+               {"Alpha\\Gamma", kFileNotFound},
+               {"Delta", kFileNotFound},
+               {"Alpha\\Beta\\Gamma\\Delta", kFileNotFound}};
   for (const auto& [subKey, status] : cases) {
-    RegKey key = kUntouched;
+    RegKey key = kUntouched, keyEx = kUntouched;
     EXPECT_EQ(this->Reg().OpenKey(this->root_, subKey, &key), status) << subKey;
-    RegKey keyEx = kUntouched;
     EXPECT_EQ(this->Reg().OpenKeyEx(this->root_, subKey, 0, kKeyQueryValue, &keyEx), status) << subKey;
-    if (status == kSuccess) {
-      EXPECT_EQ(this->Reg().CloseKey(key), kSuccess) << subKey;
-      EXPECT_EQ(this->Reg().CloseKey(keyEx), kSuccess) << subKey;
-    } else {
-      EXPECT_EQ(key, kUntouched) << subKey;  // the result is set only on success
-      EXPECT_EQ(keyEx, kUntouched) << subKey;
-    }
+    // The result is set only on success.
+    EXPECT_EQ(std::pair(key == kUntouched, keyEx == kUntouched), std::pair(status != kSuccess, status != kSuccess));
+    if (status == kSuccess) this->Reg().CloseKey(key), this->Reg().CloseKey(keyEx);
   }
   // Creating an existing key, spelt differently, opens it.
   const RegKey again = this->Create("ALPHA\\BETA");
@@ -143,22 +137,19 @@ TYPED_TEST(RegistryContract, ValuesComeBackWithTheirTypeAndEveryByte) {
     std::uint32_t type;
     std::string bytes;
     std::string stored;
-  } cases[] = {
-      {"", "", kRegSz, "default text\0"s, "default text\0"s},              // the key's default value
-      {"Text", "TEXT", kRegSz, "C:\\x.exe %1\0"s, "C:\\x.exe %1\0"s},      // value names without regard to case
-      {"Empty", "empty", kRegSz, "\0"s, "\0"s},                            // an empty text is its NUL
-      {"Bare", "bare", kRegSz, "abc"s, "abc\0"s},                          // a text gets the NUL it lacks
-      {"Binary", "BINARY", kRegBinary, "\0\1\0\xFF\3"s, "\0\1\0\xFF\3"s},  // other types stay as they are
-      {"Nothing", "nothing", kRegBinary, ""s, ""s},
-  };
+  } cases[] = {{"", "", kRegSz, "default text\0"s, "default text\0"s},          // the key's default value
+               {"Text", "TEXT", kRegSz, "C:\\x.exe %1\0"s, "C:\\x.exe %1\0"s},  // value names without regard to case
+               {"Empty", "empty", kRegSz, "\0"s, "\0"s},                        // an empty text is its NUL
+               {"Bare", "bare", kRegSz, "abc"s, "abc\0"s},                      // a text gets the NUL it lacks
+               {"Binary", "BINARY", kRegBinary, "\0\1\0\xFF\3"s, "\0\1\0\xFF\3"s},  // other types stay as they are
+               {"Nothing", "nothing", kRegBinary, ""s, ""s}};
   const RegKey key = this->Create("Values");
   for (const auto& [name, readAs, type, bytes, stored] : cases) {
     ASSERT_EQ(this->Set(key, name, type, bytes), kSuccess) << name;
     const Read read = this->Query(key, readAs);
-    EXPECT_EQ(read.status, kSuccess) << name;
-    EXPECT_EQ(read.type, type) << name;
-    EXPECT_EQ(read.size, stored.size()) << name;
-    EXPECT_EQ(read.data, stored) << name;
+    EXPECT_EQ(std::tuple(read.status, read.type, read.size, read.data),
+              std::tuple(kSuccess, type, stored.size(), stored))
+        << name;
   }
   // Another handle to the key sees the values; a new value replaces type and bytes.
   const RegKey other = this->Create("VALUES");
@@ -181,14 +172,13 @@ TYPED_TEST(RegistryContract, AValueLongerThanTheBufferGivesMoreDataAndItsLength)
   } cases[] = {
       {1, -1, kMoreData},  {10, -1, kMoreData}, {11, -1, kSuccess},  {64, -1, kSuccess},
       {64, 10, kMoreData}, {64, 0, kMoreData},  {10, 64, kMoreData},  // the smaller limit counts
-      {0, -1, kSuccess},   {0, 64, kSuccess},                         // no buffer: the length alone
+      {0, -1, kSuccess},   {0, 64, kSuccess}                          // no buffer: the length alone
   };
   for (const auto& [room, offered, status] : cases) {
     const Read read = this->Query(key, "v", room, offered);
-    EXPECT_EQ(read.status, status) << room << " bytes, " << offered << " offered";
-    EXPECT_EQ(read.size, text.size()) << room << " bytes, " << offered << " offered";
-    EXPECT_EQ(read.type, kRegSz) << room << " bytes, " << offered << " offered";
-    EXPECT_EQ(read.data, status == kSuccess && room > 0 ? text : "");
+    EXPECT_EQ(std::tuple(read.status, read.size, read.type, read.data),
+              std::tuple(status, text.size(), kRegSz, status == kSuccess && room > 0 ? text : ""))
+        << room << " bytes, " << offered << " offered";
   }
   this->Reg().CloseKey(key);
 }
@@ -215,12 +205,10 @@ TYPED_TEST(RegistryContract, AHandleAllowsOnlyTheRightsItWasOpenedWith) {
     std::uint32_t access;
     RegStatus query;
     RegStatus set;
-  } cases[] = {
-      {kKeyQueryValue, kSuccess, kAccessDenied},
-      {kKeySetValue, kAccessDenied, kSuccess},
-      {kKeyQueryValue | kKeySetValue, kSuccess, kSuccess},
-      {kKeyEnumerateSubKeys | kKeyNotify, kAccessDenied, kAccessDenied},
-  };
+  } cases[] = {{kKeyQueryValue, kSuccess, kAccessDenied},
+               {kKeySetValue, kAccessDenied, kSuccess},
+               {kKeyQueryValue | kKeySetValue, kSuccess, kSuccess},
+               {kKeyEnumerateSubKeys | kKeyNotify, kAccessDenied, kAccessDenied}};
   RegKey writer = kUntouched;
   ASSERT_EQ(this->Reg().OpenKey(this->root_, "Rights", &writer), kSuccess);
   for (const auto& [access, query, set] : cases) {

@@ -16,20 +16,28 @@ namespace selvane {
 namespace {
 namespace fs = std::filesystem;
 
-using SavingACard = testkit::TempFolder;
+// A folder of cards, a scripted port (any question asked without an answer fails the test) and
+// an emulator that rewrites a card file at the same length, its time set later than the load.
+struct SavingACard : testkit::TempFolder {
+  void Rewrite(const std::string& path) const {
+    ASSERT_TRUE(WriteFileAtomic(path, emulator).ok);
+    fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(5));
+  }
+  void Load(Pane& pane, const std::string& path) {
+    pane.path = path;
+    ASSERT_EQ(LoadCard(pane, outputExt, port), LoadOutcome::Loaded);
+  }
+  const CardImage emulator = demo::CardBuilder().AddSave(1, 1, "Emulator").Build();
+  std::string outputExt;
+  testkit::TestPort port;
+};
 
 TEST_F(SavingACard, AsksBeforeReplacingAChangedFileAndKeepsTheWorkWhenAWriteFails) {
   const std::string path = Put("card.mcr", EmptyCard());
-  const CardImage emulator = demo::CardBuilder().AddSave(1, 1, "Emulator").Build();
   Pane pane;
-  pane.path = path;
-  std::string outputExt;
-  testkit::TestPort port;
-  ASSERT_EQ(LoadCard(pane, outputExt, port), LoadOutcome::Loaded);
+  Load(pane, path);
   pane.cardModified = true;  // unsaved work
-  // The emulator rewrites the card at the same length; its time is set later than the load.
-  ASSERT_TRUE(WriteFileAtomic(path, emulator).ok);
-  fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(2));
+  Rewrite(path);
 
   EXPECT_EQ(SaveCard(path, pane, outputExt, port.Answering({Answer::No})), SaveOutcome::Cancelled);
   EXPECT_EQ(std::pair(ReadCardFile(path).bytes, pane.cardModified), std::pair(emulator, true));
@@ -58,21 +66,13 @@ TEST_F(SavingACard, AsksOnlyAboutTheLoadedFileWhenItChanged) {
   fs::create_symlink(card, dir / "link.mcr");  // Windows builds of the library have no symbolic links
   spellings.push_back(dir / "link.mcr");
 #endif
-  const auto rewrite = [](const std::string& path) {  // an emulator writes the file, same length
-    ASSERT_TRUE(WriteFileAtomic(path, demo::CardBuilder().AddSave(1, 1, "Emulator").Build()).ok);
-    fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(5));
-  };
-  std::string outputExt;
-  testkit::TestPort port;  // any question asked without an answer fails the test
   Pane pane;
-  pane.path = card;
-  ASSERT_EQ(LoadCard(pane, outputExt, port), LoadOutcome::Loaded);
+  Load(pane, card);
 
   // Another card that changed, and New under a name that does not exist yet: no question.
-  rewrite(other);
+  Rewrite(other);
   EXPECT_EQ(SaveCard(other, pane, outputExt, port), SaveOutcome::Saved);
-  pane.path = card;
-  ASSERT_EQ(LoadCard(pane, outputExt, port), LoadOutcome::Loaded);
+  Load(pane, card);
   pane.path = (dir / "new.mcr").string();
   pane.image = EmptyCard();
   EXPECT_EQ(SaveCard(pane.path, pane, outputExt, port), SaveOutcome::Saved);
@@ -80,9 +80,8 @@ TEST_F(SavingACard, AsksOnlyAboutTheLoadedFileWhenItChanged) {
   EXPECT_TRUE(port.questions().empty());
 
   for (const fs::path& spelling : spellings) {
-    pane.path = card;
-    ASSERT_EQ(LoadCard(pane, outputExt, port), LoadOutcome::Loaded);
-    rewrite(card);
+    Load(pane, card);
+    Rewrite(card);
     port.Answering({Answer::Yes});
     EXPECT_EQ(SaveCard(spelling.string(), pane, outputExt, port), SaveOutcome::Saved) << spelling;
     ASSERT_EQ(port.questions().size(), 1u) << spelling;

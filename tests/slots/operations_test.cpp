@@ -36,16 +36,21 @@ CardImage WithLanded(const Pane& target, const Pane& source, int from, std::vect
   return image;
 }
 
-TEST(CopySlot, ReplaceQuestionAnsweredYesOrNo) {
-  for (const auto& [answer, slot] : {std::pair{Answer::Yes, 1}, {Answer::No, 3}}) {
+// The save lands on the selected target line: a free one without a question, a save's line once
+// the replace question is answered Yes; answered No, it lands on the first free line.
+TEST(CopySlot, LandsOnTheSelectedLineAndAsksBeforeReplacing) {
+  const std::tuple<int, std::optional<Answer>, int> cases[] = {
+      {0, Answer::Yes, 1}, {0, Answer::No, 3}, {4, std::nullopt, 5}};
+  for (const auto& [line, answer, slot] : cases) {
     TestPort port;
-    port.Answering({answer});
+    if (answer) port.Answering({*answer});
     Pane source = ListedPane(CardBuilder().AddSave(1, 1, "ONE").AddSave(3, 1, "THREE").Build(Format::Mem), Format::Mem);
     Pane target = ListedPane(CardBuilder().AddSave(1, 2, "OLD").Build(Format::Mcr), Format::Mcr, 1);
     const CardImage want = WithLanded(target, source, 3, {slot});  // Yes leaves the old save's link in slot 2
-    source.selected = 2, target.selected = 0;
+    source.selected = 2, target.selected = line;
     CopySlot(source, target, false, port);
-    EXPECT_EQ(target.image, want);
+    EXPECT_EQ(target.image, want) << line;
+    if (!answer) continue;
     EXPECT_EQ(port.questions().at(0).text, "Do you want to replace 'OLD'?");
     EXPECT_EQ(port.questions().at(0).defaultAnswer, Answer::No);
   }
@@ -64,8 +69,7 @@ TEST(CopySlot, RefusalsChangeNeitherCard) {
     source.selected = sourceLine, target.selected = targetLine;
     EXPECT_EQ(CopySlot(source, target, true, port), sourceLine < 0 ? Outcome::NoSelection : Outcome::CardFull);
     EXPECT_EQ(port.MessageTexts(), Texts{message});
-    EXPECT_EQ(source.image, sourceBefore.image);
-    EXPECT_EQ(target.image, targetBefore.image);
+    EXPECT_TRUE(source.image == sourceBefore.image && target.image == targetBefore.image);
     EXPECT_FALSE(source.cardModified || target.cardModified);
   }
 }
@@ -84,8 +88,7 @@ TEST(CopySlot, ShortTargetTakesOnlyWholeLinesAndRefusesASaveThatDoesNotFit) {
     source.selected = 12;
     EXPECT_EQ(CopySlot(source, target, move, port), Outcome::CardFull);
     EXPECT_EQ(port.MessageTexts(), Texts{"The memory card is full."});
-    EXPECT_EQ(source.image, CardBuilder().AddSave(13, 2, "PAIR").Build(Format::Mcr));
-    EXPECT_EQ(target.image, shortImage);
+    EXPECT_TRUE(source.image == CardBuilder().AddSave(13, 2, "PAIR").Build(Format::Mcr) && target.image == shortImage);
     EXPECT_FALSE(source.cardModified || target.cardModified);
 
     // A one-block save fits on slot 1, the one whole line.
@@ -176,8 +179,7 @@ TEST(DeleteSlot, FreesTheSelectedSlotOnly) {
   Pane pane = ListedPane(CardBuilder().AddSave(1, 15, "ALL").Build(Format::Mem), Format::Mem);
   CardImage want = pane.image;
   DeleteSlot(pane, port);
-  EXPECT_EQ(pane.image, want);
-  EXPECT_FALSE(pane.cardModified);
+  EXPECT_TRUE(pane.image == want && !pane.cardModified);
   std::fill_n(want.begin() + 448, 128, 0);  // line 2 is slot 3: its entry at 64 + 3 * 128
   want[448] = want[575] = 0xA0;             // the free entry: 0xA0, 126 zero bytes, 0xA0
   std::fill_n(want.begin() + 24640, 8192, 0);
@@ -192,8 +194,7 @@ TEST(ClearAllSlots, LeavesAnEmptyCardInEachFormat) {
     TestPort port;
     Pane pane = ListedPane(CardBuilder().AddSave(1, 6, "SIX").AddSave(7, 9, "NINE").Build(f), f);
     ClearAllSlots(pane, port);
-    EXPECT_EQ(pane.image, CardBuilder().Build(f)) << FormatKey(f);
-    EXPECT_TRUE(pane.cardModified);
+    EXPECT_TRUE(pane.image == CardBuilder().Build(f) && pane.cardModified) << FormatKey(f);
   }
 }
 
@@ -228,8 +229,7 @@ TEST(LastSlot, WalksStopAtSlotFifteen) {
   Pane pane = ListedPane(card.Build(Format::Mcr), Format::Mcr);
   pane.selected = 13;
   ToggleDeleted(pane, port);
-  EXPECT_EQ(pane.image[SlotEntryOffset(15)], 0xA3);
-  EXPECT_EQ(pane.image[SlotEntryOffset(16)], 0x52);
+  EXPECT_EQ(std::tuple(pane.image[SlotEntryOffset(15)], pane.image[SlotEntryOffset(16)]), std::tuple(0xA3, 0x52));
 
   Pane target = ListedPane(CardBuilder().Build(Format::Mcr), Format::Mcr, 1);
   pane.selected = 14;  // the link on line 15: the copy walks back to line 14 and forward again
@@ -242,21 +242,22 @@ TEST(CompareSlots, SaveBlocksAcrossFormatsAndMissingSelections) {
   // The same 3-block save in other slots, containers, game IDs and deleted marks.
   Pane left = ListedPane(CardBuilder().AddSave(2, 3, "SAME").Build(Format::Gme), Format::Gme);
   Pane right = ListedPane(CardBuilder().AddSave(9, 3, "SAME", "SLES-00002", 'E', true).Build(Format::Psx), Format::Psx);
-  const auto compare = [&](int line0, int line1, Comparison answer, int focus) {
+  // The answer, the list that gets the focus, and the one message with its icon.
+  const auto compare = [&](int line0, int line1) {
     TestPort port;
     left.selected = line0, right.selected = line1;
     const CompareResult result = CompareSlots(left, right, port);
-    EXPECT_EQ(std::pair(result.answer, result.focusPane), std::pair(answer, focus));  // the list that gets the focus
-    return port.messages();
+    EXPECT_EQ(port.messages().size(), 1u);
+    return std::tuple(result.answer, result.focusPane, port.messages().at(0).text, port.messages().at(0).icon);
   };
-  const auto is = [](const std::vector<TestPort::Message>& shown, std::string_view text, MessageIcon icon) {
-    return shown.size() == 1 && shown[0].text == text && shown[0].icon == icon;
-  };
-  EXPECT_TRUE(is(compare(-1, -1, Comparison::Refused, 0), "Select a slot in Memory Card 1", MessageIcon::Information));
-  EXPECT_TRUE(is(compare(1, -1, Comparison::Refused, 1), "Select a slot in Memory Card 2", MessageIcon::Information));
-  EXPECT_TRUE(is(compare(1, 8, Comparison::Identical, -1), "Slots are IDENTICAL!", MessageIcon::Information));
+  using std::tuple, std::string;
+  const MessageIcon info = MessageIcon::Information;
+  EXPECT_EQ(compare(-1, -1), tuple(Comparison::Refused, 0, string("Select a slot in Memory Card 1"), info));
+  EXPECT_EQ(compare(1, -1), tuple(Comparison::Refused, 1, string("Select a slot in Memory Card 2"), info));
+  EXPECT_EQ(compare(1, 8), tuple(Comparison::Identical, -1, string("Slots are IDENTICAL!"), info));
   right.image[BlockAt(Format::Psx, 9) + 4321] ^= 0x80;
-  EXPECT_TRUE(is(compare(1, 8, Comparison::Different, -1), "Slots are the DIFFERENT!!", MessageIcon::Exclamation));
+  EXPECT_EQ(compare(1, 8),
+            tuple(Comparison::Different, -1, string("Slots are the DIFFERENT!!"), MessageIcon::Exclamation));
 }
 
 // The identity edit walks back from a link to the save's first entry and writes only that one; a

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "examples/card_builder.h"
 
@@ -22,55 +23,46 @@ TEST(PaletteColour, TransparentBlackAndTheFiveToEightBitWidening) {
   const struct {
     std::uint16_t value;
     Rgba rgba;
-  } cases[] = {
-      {0x0000, {0, 0, 0, 0}},      {0x8000, {0, 0, 0, 255}},       {0x001F, {255, 0, 0, 255}},
-      {0x03E0, {0, 255, 0, 255}},  {0x7C00, {0, 0, 255, 255}},     {0x0001, {8, 0, 0, 255}},
-      {0x0050, {132, 16, 0, 255}}, {0xFFFF, {255, 255, 255, 255}}, {0x2D6B, {90, 90, 90, 255}},
-  };
+  } cases[] = {{0x0000, {0, 0, 0, 0}},      {0x8000, {0, 0, 0, 255}},       {0x001F, {255, 0, 0, 255}},
+               {0x03E0, {0, 255, 0, 255}},  {0x7C00, {0, 0, 255, 255}},     {0x0001, {8, 0, 0, 255}},
+               {0x0050, {132, 16, 0, 255}}, {0xFFFF, {255, 255, 255, 255}}, {0x2D6B, {90, 90, 90, 255}}};
   for (const auto& c : cases) EXPECT_EQ(PaletteColour(c.value), c.rgba) << std::hex << c.value;
 }
 
-TEST(SaveIcon, FrameCountAndRateFollowTheFlag) {
-  const struct {
-    std::uint8_t flag;
-    int frames;
-    int milliseconds;
-  } cases[] = {{0x00, 0, 0}, {0x10, 0, 0}, {0x11, 1, 0}, {0x12, 2, 320}, {0x13, 3, 220}, {0x14, 0, 0}, {0x21, 0, 0}};
-  const std::array<std::uint16_t, 16> palette{0x8000, 0x7FFF};
-  for (const auto& c : cases) {
-    demo::CardBuilder card;
-    card.AddSave(1, 1, "ICON").SetIcon(1, palette, {}, c.flag);
-    const SaveIcon icon = Read(card.RawCard(), 1).icon;
-    EXPECT_EQ(icon.frames, c.frames) << int{c.flag};
-    EXPECT_EQ(icon.FrameMilliseconds(), c.milliseconds) << int{c.flag};
-    EXPECT_EQ(icon.FrameRgba(c.frames).size(), 0u);
-    if (c.frames > 0) {
-      EXPECT_EQ(icon.FrameRgba(c.frames - 1).size(), 16u * 16u * 4u);
-    }
-  }
-}
-
-TEST(SaveIcon, LowNibbleIsTheLeftPixelAndEachFrameKeepsItsOwnPixels) {
+// The flag gives the frame count and rate; each frame keeps its own pixels, the low nibble of a
+// byte being the left pixel, and palette colour 0 is transparent.
+TEST(SaveIcon, FramesFollowTheFlagAndLowNibbleIsTheLeftPixel) {
   std::array<std::uint16_t, 16> palette{};
   for (std::size_t c = 1; c < palette.size(); ++c) palette[c] = static_cast<std::uint16_t>(c);  // red = index
   std::vector<demo::CardBuilder::IconFrame> frames(3);
   for (std::size_t f = 0; f < 3; ++f) {
     for (std::size_t i = 0; i < 256; ++i) frames[f][i] = static_cast<std::uint8_t>((i + f * 5) % 16);
   }
-  demo::CardBuilder card;
-  card.AddSave(2, 1, "ICON").SetIcon(2, palette, frames);
-  const CardImage& raw = card.RawCard();
-  // The first byte of frame 1 holds pixels 0 and 1: 0 on the left (low nibble), 1 on the right.
-  ASSERT_EQ(raw[SaveBlockOffset(2) + kFrameSize], 0x10);
-  const SaveIcon icon = Read(raw, 2).icon;
-  ASSERT_EQ(icon.frames, 3);
-  for (int f = 0; f < 3; ++f) {
-    const auto rgba = icon.FrameRgba(f);
-    for (std::size_t i = 0; i < 256; ++i) {
-      const std::size_t index = frames[static_cast<std::size_t>(f)][i];
-      ASSERT_EQ(icon.indices[static_cast<std::size_t>(f)][i], index) << "frame " << f << " pixel " << i;
-      ASSERT_EQ(rgba[4 * i], index == 0 ? 0 : ((index << 3) | (index >> 2))) << "frame " << f << " pixel " << i;
-      ASSERT_EQ(rgba[4 * i + 3], index == 0 ? 0 : 255);
+  const struct {
+    std::uint8_t flag;
+    int frames;
+    int milliseconds;
+  } cases[] = {{0x00, 0, 0}, {0x10, 0, 0}, {0x11, 1, 0}, {0x12, 2, 320}, {0x13, 3, 220}, {0x14, 0, 0}, {0x21, 0, 0}};
+  for (const auto& c : cases) {
+    demo::CardBuilder card;
+    card.AddSave(2, 1, "ICON").SetIcon(2, palette, frames);
+    card.Raw()[SaveBlockOffset(2) + 2] = c.flag;  // the icon's flag byte
+    const CardImage& raw = card.RawCard();
+    // The first byte of frame 1 holds pixels 0 and 1: 0 on the left (low nibble), 1 on the right.
+    ASSERT_EQ(raw[SaveBlockOffset(2) + kFrameSize], 0x10);
+    const SaveIcon icon = Read(raw, 2).icon;
+    EXPECT_EQ(icon.frames, c.frames) << int{c.flag};
+    EXPECT_EQ(icon.FrameMilliseconds(), c.milliseconds) << int{c.flag};
+    EXPECT_EQ(icon.FrameRgba(c.frames).size(), 0u);
+    for (int f = 0; f < c.frames; ++f) {
+      const auto rgba = icon.FrameRgba(f);
+      ASSERT_EQ(rgba.size(), 16u * 16u * 4u);
+      for (std::size_t i = 0; i < 256; ++i) {
+        const std::size_t index = frames[static_cast<std::size_t>(f)][i];
+        ASSERT_EQ(icon.indices[static_cast<std::size_t>(f)][i], index) << "frame " << f << " pixel " << i;
+        ASSERT_EQ(rgba[4 * i], index == 0 ? 0 : ((index << 3) | (index >> 2))) << "frame " << f << " pixel " << i;
+        ASSERT_EQ(rgba[4 * i + 3], index == 0 ? 0 : 255);
+      }
     }
   }
 }
@@ -86,7 +78,7 @@ TEST(SaveDetails, TitleIsCutAtTheFirstZeroAndItsPaddingDropped) {
       {"\x83\x81\x83\x5E\x83\x8B", "\x83\x81\x83\x5E\x83\x8B"},  // passed on untouched to the decoder
       {"PADDED   ", "PADDED"},
       {"WIDE\xE3\x80\x80\xE3\x80\x80", "WIDE"},
-      {std::string(64, 'x'), std::string(64, 'x')},  // no zero at all: the whole field, and not a byte more
+      {std::string(64, 'x'), std::string(64, 'x')}  // no zero at all: the whole field, and not a byte more
   };
   for (const auto& c : cases) {
     demo::CardBuilder card;
@@ -102,25 +94,22 @@ TEST(SaveDetails, NameFieldsGiveRegionProductCodeAndIdentifier) {
     const char* region;
     const char* product;
     const char* identifier;
-  } cases[] = {
-      {"BASLUS-00418-PSPF2X0", "America", "SLUS-00418", "-PSPF2X0"},
-      {std::string("BISLPS-02636SRSYS\0\0\0", 20), "Japan", "SLPS-02636", "SRSYS"},
-      {std::string("BESLES-0\0AAAAAAAAAAA", 20), "Europe", "SLES-0", ""},
-      {"BXSLUS-00001ABC", "", "SLUS-00001", "ABC"},
-      {"XASLUS-00001ABC", "", "SLUS-00001", "ABC"},
-      {"BASLUS\x01\xFF"
-       "0001ABC",
-       "America", "SLUS??0001", "ABC"},
-  };
+  } cases[] = {{"BASLUS-00418-PSPF2X0", "America", "SLUS-00418", "-PSPF2X0"},
+               {std::string("BISLPS-02636SRSYS\0\0\0", 20), "Japan", "SLPS-02636", "SRSYS"},
+               {std::string("BESLES-0\0AAAAAAAAAAA", 20), "Europe", "SLES-0", ""},
+               {"BXSLUS-00001ABC", "", "SLUS-00001", "ABC"},
+               {"XASLUS-00001ABC", "", "SLUS-00001", "ABC"},
+               {"BASLUS\x01\xFF"
+                "0001ABC",
+                "America", "SLUS??0001", "ABC"}};
   for (const auto& c : cases) {
     demo::CardBuilder card;
     card.AddSave(1, 1, "X");
     std::fill_n(card.Raw().begin() + SlotEntryOffset(1) + kEntrySaveName, kSaveNameLength, 0);
     std::copy(c.name.begin(), c.name.end(), card.Raw().begin() + SlotEntryOffset(1) + kEntrySaveName);
     const SaveDetails d = Read(card.RawCard(), 1);
-    EXPECT_EQ(d.region, c.region) << c.name;
-    EXPECT_EQ(d.productCode, c.product) << c.name;
-    EXPECT_EQ(d.identifier, c.identifier) << c.name;
+    EXPECT_EQ(std::tuple(d.region, d.productCode, d.identifier), std::tuple(c.region, c.product, c.identifier))
+        << c.name;
   }
 }
 
@@ -141,21 +130,17 @@ TEST(SaveDetails, StatesLinksAndBlocks) {
     int saveSlot;
     int blocks;
     const char* title;
-  } cases[] = {
-      {1, SlotState::InUse, 1, 1, "ONE"},    {2, SlotState::InUse, 2, 3, "THREE"},
-      {3, SlotState::Link, 2, 3, "THREE"},   {4, SlotState::Link, 2, 3, "THREE"},
-      {5, SlotState::Deleted, 5, 2, "GONE"}, {6, SlotState::DeletedLink, 5, 2, "GONE"},
-      {7, SlotState::Free, 0, 0, ""},        {8, SlotState::Link, 0, 0, ""},
-      {9, SlotState::Unknown, 0, 0, ""},
-  };
+  } cases[] = {{1, SlotState::InUse, 1, 1, "ONE"},    {2, SlotState::InUse, 2, 3, "THREE"},
+               {3, SlotState::Link, 2, 3, "THREE"},   {4, SlotState::Link, 2, 3, "THREE"},
+               {5, SlotState::Deleted, 5, 2, "GONE"}, {6, SlotState::DeletedLink, 5, 2, "GONE"},
+               {7, SlotState::Free, 0, 0, ""},        {8, SlotState::Link, 0, 0, ""},
+               {9, SlotState::Unknown, 0, 0, ""}};
   const CardImage raw = Mixed().RawCard();
   for (const auto& c : cases) {
     const SaveDetails d = Read(raw, c.slot);
-    EXPECT_EQ(d.state, c.state) << c.slot;
-    EXPECT_EQ(d.saveSlot, c.saveSlot) << c.slot;
-    EXPECT_EQ(d.blocks, c.blocks) << c.slot;
-    EXPECT_EQ(d.title, c.title) << c.slot;
-    EXPECT_EQ(DescribeSave(d).empty(), c.saveSlot == 0) << c.slot;
+    EXPECT_EQ(std::tuple(d.state, d.saveSlot, d.blocks, d.title, DescribeSave(d).empty()),
+              std::tuple(c.state, c.saveSlot, c.blocks, c.title, c.saveSlot == 0))
+        << c.slot;
   }
   EXPECT_EQ(DescribeSave(Read(raw, 6)),
             "Block 2 of the save in slot 5\nGONE\nProduct code: SLPS-00033\nRegion: Japan\nBlocks: 2\nDeleted");
@@ -176,9 +161,7 @@ TEST(SaveDetails, StatesLinksAndBlocks) {
   } chained[] = {{10, 10, 1, 5}, {11, 10, 2, 5}, {12, 12, 1, 1}, {13, 10, 3, 5}, {15, 10, 5, 5}};
   for (const auto& c : chained) {
     const SaveDetails d = Read(around.RawCard(), c.slot);
-    EXPECT_EQ(d.saveSlot, c.saveSlot) << c.slot;
-    EXPECT_EQ(d.block, c.block) << c.slot;
-    EXPECT_EQ(d.blocks, c.blocks) << c.slot;
+    EXPECT_EQ(std::tuple(d.saveSlot, d.block, d.blocks), std::tuple(c.saveSlot, c.block, c.blocks)) << c.slot;
   }
   EXPECT_TRUE(DescribeSave(Read(around.RawCard(), 14)).starts_with("Block 4 of the save in slot 10\n"));
   EXPECT_EQ(Read(raw, 0).state, SlotState::Missing);
@@ -199,26 +182,22 @@ TEST(SaveDetails, ShortImagesAndMissingTitleFramesGiveWhatExists) {
     SlotState state;
     const char* title;
     int frames;
-  } cases[] = {
-      {"whole card", 1, full.size(), SlotState::InUse, "TWO", 3},
-      {"no \"SC\"", 3, full.size(), SlotState::InUse, "", 0},
-      {"entry cut", 1, SlotEntryOffset(1) + kFrameSize - 1, SlotState::Missing, "", 0},
-      {"no block", 1, SaveBlockOffset(1), SlotState::InUse, "", 0},
-      {"half a magic", 1, SaveBlockOffset(1) + 1, SlotState::InUse, "", 0},
-      {"title cut", 1, SaveBlockOffset(1) + kGameTitle + 2, SlotState::InUse, "TW", 0},
-      {"palette cut", 1, SaveBlockOffset(1) + kIconPalette + 3, SlotState::InUse, "TWO", 0},
-      {"last frame cut", 1, SaveBlockOffset(1) + 4 * kFrameSize - 1, SlotState::InUse, "TWO", 0},
-      {"link's block gone", 2, SaveBlockOffset(2), SlotState::Link, "TWO", 3},
-  };
+  } cases[] = {{"whole card", 1, full.size(), SlotState::InUse, "TWO", 3},
+               {"no \"SC\"", 3, full.size(), SlotState::InUse, "", 0},
+               {"entry cut", 1, SlotEntryOffset(1) + kFrameSize - 1, SlotState::Missing, "", 0},
+               {"no block", 1, SaveBlockOffset(1), SlotState::InUse, "", 0},
+               {"half a magic", 1, SaveBlockOffset(1) + 1, SlotState::InUse, "", 0},
+               {"title cut", 1, SaveBlockOffset(1) + kGameTitle + 2, SlotState::InUse, "TW", 0},
+               {"palette cut", 1, SaveBlockOffset(1) + kIconPalette + 3, SlotState::InUse, "TWO", 0},
+               {"last frame cut", 1, SaveBlockOffset(1) + 4 * kFrameSize - 1, SlotState::InUse, "TWO", 0},
+               {"link's block gone", 2, SaveBlockOffset(2), SlotState::Link, "TWO", 3}};
   for (const auto& c : cases) {
     const CardImage image(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(c.length));
     const SaveDetails d = Read(image, c.slot);
-    EXPECT_EQ(d.state, c.state) << c.what;
-    EXPECT_EQ(d.title, c.title) << c.what;
-    EXPECT_EQ(d.icon.frames, c.frames) << c.what;
-    if (c.state != SlotState::Missing) {
-      EXPECT_EQ(d.productCode, "SLUS-00001") << c.what;
-    }
+    const std::string product = c.state == SlotState::Missing ? "" : "SLUS-00001";
+    EXPECT_EQ(std::tuple(d.state, d.title, d.icon.frames, d.productCode),
+              std::tuple(c.state, c.title, c.frames, product))
+        << c.what;
   }
 }
 

@@ -28,8 +28,7 @@ TEST(SlotLines, EachShapeOfLineAndTitleDecoding) {
       {0x51, "", "\x4F\x58\x59\x60\x79\x80\x81\x9A", "12  09:AZ`az"},
       {0x51, "", "\x60\x1F\x3E\x5A\x5F\x7A\x7F\x9B\xFF", "13  A        "},
       {0x51, "", "\x60\x1E\x60", "14  A"},
-      {0x51, "", std::string(31, '\x60'), "15  " + std::string(30, 'A')},
-  };
+      {0x51, "", std::string(31, '\x60'), "15  " + std::string(30, 'A')}};
   CardImage raw = EmptyCard();
   for (int slot = 1; slot <= 15; ++slot) {
     const auto& [status, gameId, trail, line] = rows[slot - 1];
