@@ -26,6 +26,11 @@ struct Streams {
 // checked against this command table.
 void AddCommands(CLI::App& app, std::string_view version, Streams& io, int& status);
 
+// Runs one selvane-cli command line (args[0] is the program name) with its output in `io`, as the
+// program does: parsing, the chosen command, help and usage texts, and a last-resort message for
+// an unexpected exception. Returns the exit status.
+int RunCommandLine(int argc, const char* const* argv, std::string_view version, Streams io);
+
 // Loads `path` into `pane` with the window's LoadCard. False (after printing why) when the file
 // does not exist, cannot be read, or its slots cannot be listed.
 bool LoadPane(Pane& pane, const std::string& path, CliPort& port);
