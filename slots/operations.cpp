@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 
+#include "slots/save_extent.h"
 #include "slots/slot_access.h"
 
 namespace selvane {
@@ -135,7 +136,9 @@ std::optional<SlotIdentity> BeginEditSlot(Pane& pane, UserPort& port) {
     port.ShowMessage(text::kSelectSlot, MessageIcon::Information);
     return std::nullopt;
   }
-  while (line >= 1 && IsLinkStatus(detail::StatusByte(pane.image, *offset, SlotOfLine(line)))) pane.selected = --line;
+  // The save's first block, walked back to from a link line; the selection follows.
+  line = LineOfSlot(AdjacentSaveSlots(pane.image, *offset, SlotOfLine(line)).front());
+  pane.selected = line;
 
   SlotIdentity identity;
   identity.line = line;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "slots/operations.h"
+#include "slots/save_extent.h"
 #include "slots/slot_access.h"
 #include "slots/slot_list.h"
 
@@ -14,6 +15,7 @@ namespace {
 using detail::HoldsWholeSlot;
 using detail::IsFreeLine;
 using detail::Landing;
+using detail::LineOfSlot;
 using detail::ListedLines;
 using detail::NextSlotValue;
 using detail::SelectedLine;
@@ -51,6 +53,18 @@ Landing PlanTransfer(const Pane& source, std::size_t sourceOffset, int first, in
   });
 }
 
+// The target line the transfer's first block goes to: the selected line when it is free, or when
+// it holds a save and the user says Yes to replacing it; -1 for the first free line.
+int ChosenTargetLine(const Pane& target, std::size_t targetOffset, UserPort& port) {
+  const int selected = SelectedLine(target);
+  // A line past the end of a short image cannot take the block: the free lines are used.
+  if (selected < 0 || !HoldsWholeSlot(target.image, targetOffset, SlotOfLine(selected))) return -1;
+  const std::string& shown = target.lines[static_cast<std::size_t>(selected)];
+  if (IsFreeLine(shown, target.image, targetOffset, selected)) return selected;
+  const std::string question = "Do you want to replace '" + (shown.size() > 4 ? shown.substr(4) : "") + "'?";
+  return port.Ask(question, Buttons::YesNo, Answer::No) == Answer::Yes ? selected : -1;
+}
+
 }  // namespace
 
 Outcome CopySlot(Pane& source, Pane& target, bool move, UserPort& port) {
@@ -61,36 +75,19 @@ Outcome CopySlot(Pane& source, Pane& target, bool move, UserPort& port) {
     return Outcome::FormatNotSupported;
   }
 
-  // Walk back from the selected line to the save's first block; the selection follows.
-  int first = SelectedLine(source);
-  while (first >= 1 && IsLinkStatus(StatusByte(source.image, *sourceOffset, SlotOfLine(first)))) {
-    source.selected = --first;
-  }
-  if (first < 0) {
+  const int selected = SelectedLine(source);
+  if (selected < 0) {
     port.ShowMessage(text::kSelectSlotToCopy, MessageIcon::Information);
     return Outcome::NoSelection;
   }
-
-  // The save: its first block and the lines right below it that hold continuation statuses.
+  // The save: the first block reached by walking back from the selected line (the selection
+  // follows) and the lines right below it that hold link statuses.
   const int lineCount = ListedLines(source);
-  int blocks = 1;
-  while (first + blocks < lineCount &&
-         IsLinkStatus(StatusByte(source.image, *sourceOffset, SlotOfLine(first + blocks)))) {
-    ++blocks;
-  }
-
-  int chosen = -1;
-  if (const int selected = SelectedLine(target); selected >= 0) {
-    const std::string& shown = target.lines[static_cast<std::size_t>(selected)];
-    if (!HoldsWholeSlot(target.image, *targetOffset, SlotOfLine(selected))) {
-      // A line past the end of a short image cannot take the block: the free lines are used.
-    } else if (IsFreeLine(shown, target.image, *targetOffset, selected)) {
-      chosen = selected;
-    } else {
-      const std::string question = "Do you want to replace '" + (shown.size() > 4 ? shown.substr(4) : "") + "'?";
-      if (port.Ask(question, Buttons::YesNo, Answer::No) == Answer::Yes) chosen = selected;
-    }
-  }
+  const std::vector<int> slots = AdjacentSaveSlots(source.image, *sourceOffset, SlotOfLine(selected), lineCount);
+  const int first = LineOfSlot(slots.front());
+  const int blocks = static_cast<int>(slots.size());
+  source.selected = first;
+  const int chosen = ChosenTargetLine(target, *targetOffset, port);
 
   // Whole or nothing: the save is written only when every block has a line to go to.
   const Landing landing = PlanTransfer(source, *sourceOffset, first, blocks, target, *targetOffset, chosen);
