@@ -126,98 +126,66 @@ bool FileExists(std::string_view path) {
   return !ec && size >= 1;
 }
 
-ReadResult ReadCardFile(std::string_view path) {
+namespace {
+
+ReadResult Unreadable(std::string reason) {
   ReadResult result;
+  result.reason = std::move(reason);
+  return result;
+}
+
+// Why the file at `p` is not read as a card (empty when it is read), with its size.
+std::string ReadProblem(const fs::path& p, std::uintmax_t& size) {
   std::error_code ec;
-  const fs::path p = ToPath(path);
   const auto st = fs::status(p, ec);
-  if (ec || !fs::exists(st)) {
-    result.reason = ec ? ec.message() : SystemReason(ENOENT);
-    return result;
-  }
-  if (fs::is_directory(st)) {
-    result.reason = SystemReason(EISDIR);
-    return result;
-  }
-  if (!fs::is_regular_file(st)) {
-    result.reason = kNotRegularReason;
-    return result;
-  }
-  const auto size = fs::file_size(p, ec);
-  if (ec) {
-    result.reason = ec.message();
-    return result;
-  }
-  if (size > kMaxCardFileSize) {
-    result.reason = kTooLargeReason;
-    return result;
-  }
-  std::FILE* file = std::fopen(p.string().c_str(), "rb");
-  if (!file) {
-    result.reason = SystemReason(errno);
-    return result;
-  }
+  if (ec || !fs::exists(st)) return ec ? ec.message() : SystemReason(ENOENT);
+  if (fs::is_directory(st)) return SystemReason(EISDIR);
+  if (!fs::is_regular_file(st)) return kNotRegularReason;
+  size = fs::file_size(p, ec);
+  if (ec) return ec.message();
+  if (size > kMaxCardFileSize) return kTooLargeReason;
+  return {};
+}
+
+// Reads the open `file` whose size was `size` when it was looked at.
+ReadResult ReadOpenFile(std::FILE* file, std::uintmax_t size) {
   CardImage bytes(static_cast<std::size_t>(size));
   std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
   // The file may have grown after its size was taken (an emulator writing it): take the rest too,
   // but never hold more than the limit, and refuse the file once it passes it.
   std::uint8_t extra[4096];
-  bool tooLarge = false;
   while (got == bytes.size()) {
     const std::size_t more = std::fread(extra, 1, sizeof extra, file);
     if (more == 0) break;
-    if (bytes.size() + more > kMaxCardFileSize) {
-      tooLarge = true;
-      break;
-    }
+    if (bytes.size() + more > kMaxCardFileSize) return Unreadable(kTooLargeReason);
     if (bytes.size() + more > bytes.capacity()) {
       bytes.reserve(std::min<std::size_t>(kMaxCardFileSize, std::max(bytes.capacity() * 2, bytes.size() + more)));
     }
     bytes.insert(bytes.end(), extra, extra + more);
     got = bytes.size();
   }
-  const bool failed = std::ferror(file) != 0;
-  const int error = errno;
-  std::fclose(file);
-  if (tooLarge) {
-    result.reason = kTooLargeReason;
-    return result;
-  }
-  if (failed) {
-    result.reason = SystemReason(error);
-    return result;
-  }
+  if (std::ferror(file) != 0) return Unreadable(SystemReason(errno));
   bytes.resize(got);
+  ReadResult result;
   result.ok = true;
   result.bytes = std::move(bytes);
   return result;
 }
 
-WriteResult WriteFileAtomic(std::string_view path, Bytes content) {
-  WriteResult result;
-  std::error_code ec;
-  if (path.empty()) {
-    result.reason = SystemReason(ENOENT);
-    return result;
-  }
-  const fs::path target = ThroughLinks(ToPath(path));
-  const auto st = fs::status(target, ec);
-  const bool exists = !ec && fs::exists(st);
-  if (exists && fs::is_directory(st)) {
-    result.reason = SystemReason(EISDIR);
-    return result;
-  }
+// Why `target` may not be replaced (empty when it may); `exists` tells whether it is there now.
+std::string WriteProblem(const fs::path& target, const fs::file_status& st, bool exists) {
+  if (!exists) return {};
+  if (fs::is_directory(st)) return SystemReason(EISDIR);
   // A pipe, device or socket is no card file; renaming over it would replace it with one.
-  if (exists && !fs::is_regular_file(st)) {
-    result.reason = kNotRegularReason;
-    return result;
-  }
-  if (int error = 0; exists && !MayWrite(target, st.permissions(), error)) {
-    result.reason = error == EACCES ? "the file is read-only" : SystemReason(error);
-    return result;
-  }
+  if (!fs::is_regular_file(st)) return kNotRegularReason;
+  if (int error = 0; !MayWrite(target, st.permissions(), error))
+    return error == EACCES ? "the file is read-only" : SystemReason(error);
+  return {};
+}
 
-  const fs::path temporary = TemporaryNameFor(target);
+// Writes `content` to the new file `temporary`, flushed and synced to the disk and closed; the
+// system's error number on failure (the file is then removed), 0 when done.
+int WriteTemporary(const fs::path& temporary, Bytes content) {
   // "x" refuses to reuse an existing name; older Windows runtimes lack it, and there the random
   // name alone keeps the temporary file apart.
 #if defined(_WIN32)
@@ -225,32 +193,63 @@ WriteResult WriteFileAtomic(std::string_view path, Bytes content) {
 #else
   std::FILE* file = std::fopen(temporary.string().c_str(), "wbx");
 #endif
-  if (!file) {
-    result.reason = SystemReason(errno);
-    return result;
-  }
+  if (!file) return errno ? errno : EIO;
   const auto fail = [&](int error) {
     if (file) std::fclose(file);
     std::error_code ignored;
     fs::remove(temporary, ignored);
-    result.reason = SystemReason(error);
-    return result;
+    return error ? error : EIO;
   };
   errno = 0;
-  if (!content.empty() && std::fwrite(content.data(), 1, content.size(), file) != content.size()) {
-    return fail(errno ? errno : EIO);
-  }
+  if (!content.empty() && std::fwrite(content.data(), 1, content.size(), file) != content.size()) return fail(errno);
   Step("write");
-  if (std::fflush(file) != 0) return fail(errno ? errno : EIO);
+  if (std::fflush(file) != 0) return fail(errno);
   Step("flush");
-  if (!SyncToDisk(file)) return fail(errno ? errno : EIO);
+  if (!SyncToDisk(file)) return fail(errno);
   const int closed = std::fclose(file);
   file = nullptr;
-  if (closed != 0) return fail(errno ? errno : EIO);
+  return closed != 0 ? fail(errno) : 0;
+}
 
+}  // namespace
+
+ReadResult ReadCardFile(std::string_view path) {
+  const fs::path p = ToPath(path);
+  std::uintmax_t size = 0;
+  if (std::string problem = ReadProblem(p, size); !problem.empty()) return Unreadable(std::move(problem));
+  std::FILE* file = std::fopen(p.string().c_str(), "rb");
+  if (!file) return Unreadable(SystemReason(errno));
+  ReadResult result = ReadOpenFile(file, size);
+  std::fclose(file);
+  return result;
+}
+
+WriteResult WriteFileAtomic(std::string_view path, Bytes content) {
+  WriteResult result;
+  if (path.empty()) {
+    result.reason = SystemReason(ENOENT);
+    return result;
+  }
+  std::error_code ec;
+  const fs::path target = ThroughLinks(ToPath(path));
+  const auto st = fs::status(target, ec);
+  const bool exists = !ec && fs::exists(st);
+  result.reason = WriteProblem(target, st, exists);
+  if (!result.reason.empty()) return result;
+
+  const fs::path temporary = TemporaryNameFor(target);
+  if (const int error = WriteTemporary(temporary, content); error != 0) {
+    result.reason = SystemReason(error);
+    return result;
+  }
   if (exists) fs::permissions(temporary, st.permissions(), ec);  // keep the card's own permissions
   fs::rename(temporary, target, ec);
-  if (ec) return fail(ec.value());
+  if (ec) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    result.reason = SystemReason(ec.value());
+    return result;
+  }
   Step("rename");
   result.ok = true;
   return result;

@@ -53,6 +53,38 @@ constexpr std::string_view KindName(SaveFileKind kind) {
 bool IsSeparator(char c) { return c == '.' || c == '-' || c == ' ' || c == '_'; }
 bool IsRegionLetter(char c) { return c == 'A' || c == 'E' || c == 'I'; }
 
+// Where the blocks of a save file of `kind` start and the save's name, or why its header is
+// refused (empty when it is not).
+std::string HeaderOf(SaveFileKind kind, std::string_view path, Bytes content, std::size_t& start, std::string& name) {
+  switch (kind) {
+    case SaveFileKind::Mcs:
+      start = kMcsHeaderSize;
+      name = NameField(content, kEntrySaveName, kSaveNameLength);
+      break;
+    case SaveFileKind::ShortHeader:
+      start = kShortHeaderSize;
+      name = NameField(content, 0, kShortHeaderNameSize);
+      break;
+    case SaveFileKind::Raw:
+      name = RawSaveNameFromPath(path);
+      break;
+    case SaveFileKind::Psv: {
+      if (content.size() < psv::kHeaderSize)
+        return "it has " + std::to_string(content.size()) + " bytes, less than a .psv header";
+      if (ReadLe32(content, psv::kPlatform) != psv::kPlatformPs1)
+        return "it is no PlayStation save (a PlayStation 2 .psv?)";
+      const std::uint32_t offset = ReadLe32(content, psv::kDataOffset), size = ReadLe32(content, psv::kDataSize);
+      if (offset != psv::kHeaderSize || size != content.size() - psv::kHeaderSize)
+        return "its header gives " + std::to_string(size) + " bytes of save data at " + std::to_string(offset) +
+               ", the file holds " + std::to_string(content.size() - psv::kHeaderSize) + " after its header";
+      start = psv::kHeaderSize;
+      name = NameField(content, psv::kName, kSaveNameLength);
+      break;
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 std::optional<SaveFileKind> DetectSaveFileKind(Bytes content) {
@@ -105,37 +137,12 @@ SaveFileRead ReadSaveFile(std::string_view path, Bytes content) {
     return Refused(SaveFileKind::Raw,
                    "it is no single save (.mcs, .ps1, .psv, a 54-byte header or raw blocks starting with \"SC\")");
   }
-  std::size_t start = 0;
-  SingleSave save;
   SaveFileRead read;
   read.kind = *kind;
-  switch (*kind) {
-    case SaveFileKind::Mcs:
-      start = kMcsHeaderSize;
-      save.name = NameField(content, kEntrySaveName, kSaveNameLength);
-      break;
-    case SaveFileKind::ShortHeader:
-      start = kShortHeaderSize;
-      save.name = NameField(content, 0, kShortHeaderNameSize);
-      break;
-    case SaveFileKind::Raw:
-      save.name = RawSaveNameFromPath(path);
-      break;
-    case SaveFileKind::Psv: {
-      if (content.size() < psv::kHeaderSize)
-        return Refused(*kind, "it has " + std::to_string(content.size()) + " bytes, less than a .psv header");
-      if (ReadLe32(content, psv::kPlatform) != psv::kPlatformPs1)
-        return Refused(*kind, "it is no PlayStation save (a PlayStation 2 .psv?)");
-      const std::uint32_t offset = ReadLe32(content, psv::kDataOffset), size = ReadLe32(content, psv::kDataSize);
-      if (offset != psv::kHeaderSize || size != content.size() - psv::kHeaderSize)
-        return Refused(*kind, "its header gives " + std::to_string(size) + " bytes of save data at " +
-                                  std::to_string(offset) + ", the file holds " +
-                                  std::to_string(content.size() - psv::kHeaderSize) + " after its header");
-      start = psv::kHeaderSize;
-      save.name = NameField(content, psv::kName, kSaveNameLength);
-      break;
-    }
-  }
+  SingleSave save;
+  std::size_t start = 0;
+  if (std::string problem = HeaderOf(*kind, path, content, start, save.name); !problem.empty())
+    return Refused(*kind, std::move(problem));
   const std::size_t data = content.size() - start;
   if (data % kBlockSize != 0)
     return Refused(*kind, "its " + std::to_string(data) + " bytes of save data are no whole number of blocks");

@@ -532,70 +532,72 @@ void frmSelvane::mnuMove_Click() { Transfer(PopupPane, true); }
 void frmSelvane::mnuCopy_Click() { lstSlot_DblClick(PopupPane); }
 
 bool frmSelvane::eventFilter(QObject* watched, QEvent* event) {
-  if (DragEvent(watched, event)) return true;
+  if (DragEvent(watched, event) || KeyEvent(watched, event) || MouseEvent(watched, event)) return true;
+  if (event->type() == QEvent::MouseButtonRelease && watched == lblCredits_ &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    Handle([this] { lblCredits_Click(); });
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+bool frmSelvane::KeyEvent(QObject* watched, QEvent* event) {
+  auto* key = static_cast<QKeyEvent*>(event);
   switch (event->type()) {
     case QEvent::ShortcutOverride:
-    case QEvent::KeyPress: {
+    case QEvent::KeyPress:
       // A path box would edit its text with some command keys (Ctrl+U clears the line, Ctrl+D
       // deletes a character on X11); they are kept from it, and their command runs on the release.
-      auto* key = static_cast<QKeyEvent*>(event);
       for (const auto& pane : views_) {
         if (pane && watched == pane->txtMemCard && IsPathBoxCommandKey(*key)) return true;
       }
-      break;
-    }
+      return false;
     case QEvent::KeyRelease: {
       // Key preview: the window sees the key once, at the control that has the focus, after the
       // control has had the key press.
       auto* widget = qobject_cast<QWidget*>(watched);
-      auto* key = static_cast<QKeyEvent*>(event);
       if (widget && widget->window() == this && !key->isAutoRepeat() &&
           (widget == focusWidget() || (focusWidget() == nullptr && widget == this))) {
         Handle([this, key] { Form_KeyUp(key->key(), key->modifiers()); });
       }
-      break;
+      return false;
     }
+    default:
+      return false;
+  }
+}
+
+bool frmSelvane::MouseEvent(QObject* watched, QEvent* event) {
+  auto* mouse = static_cast<QMouseEvent*>(event);
+  switch (event->type()) {
     case QEvent::MouseMove: {
       // The left button held and moved far enough on a line drags the line's save.
-      auto* mouse = static_cast<QMouseEvent*>(event);
       const PaneView* pane = pressPane_ >= 0 ? views_[static_cast<std::size_t>(pressPane_)].get() : nullptr;
-      if (!pane || watched != pane->lstSlot->viewport() || !(mouse->buttons() & Qt::LeftButton)) break;
-      if ((mouse->position().toPoint() - pressAt_).manhattanLength() < QApplication::startDragDistance()) break;
+      if (!pane || watched != pane->lstSlot->viewport() || !(mouse->buttons() & Qt::LeftButton)) return false;
+      if ((mouse->position().toPoint() - pressAt_).manhattanLength() < QApplication::startDragDistance()) return false;
       const int index = pressPane_, line = pane->lstSlot->indexAt(pressAt_).row();
       pressPane_ = -1;
-      if (line < 0) break;
+      if (line < 0) return false;
       StartSlotDrag(index, line);
       return true;
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
-      auto* mouse = static_cast<QMouseEvent*>(event);
       // The left button going down on a line may start a drag of it (see MouseMove).
       const auto onList = DropTargetOf(watched);
       pressPane_ = onList && onList->onList && mouse->button() == Qt::LeftButton ? onList->pane : -1;
       pressAt_ = mouse->position().toPoint();
-      for (int i = 0; i < 2; ++i) {
-        const PaneView* pane = views_[static_cast<std::size_t>(i)].get();
-        if (!pane || watched != pane->lstSlot->viewport() || mouse->button() != Qt::RightButton) continue;
-        // The right button opens the menu and leaves the selection as it was.
-        if (event->type() == QEvent::MouseButtonPress) {
-          const QPoint at = mouse->globalPosition().toPoint();
-          Handle([this, i, at] { lstSlot_MouseDown(i, at); });
-        }
-        return true;
+      if (!onList || !onList->onList || mouse->button() != Qt::RightButton) return false;
+      // The right button opens the menu and leaves the selection as it was.
+      if (event->type() == QEvent::MouseButtonPress) {
+        const QPoint at = mouse->globalPosition().toPoint();
+        Handle([this, i = onList->pane, at] { lstSlot_MouseDown(i, at); });
       }
-      break;
+      return true;
     }
-    case QEvent::MouseButtonRelease:
-      if (watched == lblCredits_ && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        Handle([this] { lblCredits_Click(); });
-        return true;
-      }
-      break;
     default:
-      break;
+      return false;
   }
-  return QMainWindow::eventFilter(watched, event);
 }
 
 }  // namespace selvane::ui

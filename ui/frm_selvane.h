@@ -163,6 +163,10 @@ class frmSelvane : public QMainWindow {  // NOLINT(readability-identifier-naming
   DropPlan PlanDrop(DropTarget target, const QMimeData* carried);
   // Accepts or refuses a drag over a pane, and runs a drop; false for any other object or event.
   bool DragEvent(QObject* watched, QEvent* event);
+  // The parts of eventFilter: the path boxes' command keys and the key preview; a line's drag, and
+  // the right button's menu on a list. Each returns true for an event it took.
+  bool KeyEvent(QObject* watched, QEvent* event);
+  bool MouseEvent(QObject* watched, QEvent* event);
   void StartSlotDrag(int index, int line);
   // The "modified" question the open dialog asks first, then the card at `path` opened in the pane.
   void AskToSaveModified(int index);
