@@ -85,6 +85,7 @@ class DexDrive : public Protocol {
     if (const IoStatus io = transport_.ReadExact(std::span(answer, kBody), timing_.answer); io != IoStatus::Ok)
       return FromIo(io);
     if (IsAnswer(answer, kAnsNoCard)) return FrameStatus::NoCard;
+    if (IsAnswer(answer, kAnsError)) return FrameStatus::BadSector;
     if (!IsAnswer(answer, kAnsData)) return FrameStatus::Garbled;
     if (const IoStatus io = transport_.ReadExact(std::span(answer + kBody, kReadAnswerSize - kBody), timing_.answer);
         io != IoStatus::Ok)
