@@ -6,6 +6,7 @@
 
 #include "cli/batch_commands.h"
 #include "cli/commands.h"
+#include "cli/device_commands.h"
 #include "cli/save_commands.h"
 #include "cli/save_file_commands.h"
 #include "cli/slot_commands.h"
@@ -55,6 +56,7 @@ int Run(int argc, char** argv) {
   AddSaveCommands(app, io, status);
   AddCheckCommand(app, io, status);
   AddSaveFileCommands(app, io, status);
+  AddDeviceCommands(app, io, status);
   InstallSigning();
 
   try {
