@@ -26,6 +26,9 @@ class PtySimulator {
     char name[128] = {};
     if (openpty(&master_, &slave_, name, &raw, nullptr) != 0) return;
     path_ = name;
+    // A selvane-cli started by a test must not inherit the master: closing it is the hang-up.
+    fcntl(master_, F_SETFD, FD_CLOEXEC);
+    fcntl(slave_, F_SETFD, FD_CLOEXEC);
     thread_ = std::thread([this] { Serve(); });
   }
   ~PtySimulator() {
