@@ -111,7 +111,10 @@ std::string FrameRanges(const std::vector<std::uint16_t>& frames) {
     while (j + 1 < frames.size() && frames[j + 1] == frames[j] + 1) ++j;
     if (!text.empty()) text += ", ";
     text += std::to_string(frames[i]);
-    if (j > i) text += "-" + std::to_string(frames[j]);
+    if (j > i) {
+      text += '-';
+      text += std::to_string(frames[j]);
+    }
     i = j + 1;
   }
   return text;
