@@ -16,6 +16,7 @@ namespace selvane::device {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+constexpr int kDrainReads = 16;
 
 #if defined(_WIN32)
 
@@ -184,9 +185,10 @@ class TermiosPort : public Transport {
 
   void Drain() override {
     tcflush(fd_, TCIFLUSH);
-    // A pseudo-terminal may keep bytes tcflush does not reach; read them away without waiting.
+    // A pseudo-terminal may keep bytes tcflush does not reach; read them away without waiting, but
+    // only so many: a device that never stops sending must not keep Selvane here.
     std::uint8_t scratch[256];
-    while (read(fd_, scratch, sizeof scratch) > 0) {
+    for (int i = 0; i < kDrainReads && read(fd_, scratch, sizeof scratch) > 0; ++i) {
     }
   }
 
