@@ -152,6 +152,10 @@ TEST_F(ReaderCli, DevicesNamesTheReaderOnAPortAndUsageErrors) {
             (CliRun{1, "", Path("x.txt") + ": Memory card format not supported\n"}));
   EXPECT_EQ(Run({"read", sim_.Path(), Path("x.mcr"), "--card", "2"}),
             (CliRun{1, "", sim_.Path() + ": MemCARDuino has no card slot 2\n"}));
+  // No PS3 adaptor is plugged in where the tests run (or the build has no USB): said, nothing written.
+  const CliRun usb = Run({"read", "usb", Path("x.mcr")});
+  EXPECT_EQ(usb.status, 1) << usb;
+  EXPECT_EQ(usb.err.rfind("usb: ", 0), 0u) << usb;
   EXPECT_TRUE(Folder().empty());
 }
 
