@@ -124,10 +124,15 @@ TEST_F(ReaderCli, CtrlCStopsAfterTheFrameInFlight) {
     execv(argv[0], argv);
     _exit(127);
   }
-  while (sim_.With([](ReaderModel& m) { return m.framesWritten.size(); }) < 5)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  kill(child, SIGINT);
+  // Ctrl+C once the writing is under way; a program that ended before that fails the test.
   int status = 0;
+  pid_t ended = 0;
+  while (ended == 0 && sim_.With([](ReaderModel& m) { return m.framesWritten.size(); }) < 5) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ended = waitpid(child, &status, WNOHANG);
+  }
+  ASSERT_EQ(ended, 0) << "selvane-cli ended before it wrote a frame";
+  kill(child, SIGINT);
   waitpid(child, &status, 0);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 1);
