@@ -6,6 +6,7 @@
 
 #include "cli/batch_commands.h"
 #include "cli/commands.h"
+#include "cli/device_commands.h"
 #include "cli/save_commands.h"
 #include "cli/save_file_commands.h"
 #include "cli/slot_commands.h"
@@ -120,6 +121,7 @@ void AddCommands(CLI::App& app, std::string_view version, Streams& io, int& stat
   AddSaveCommands(app, io, status);
   AddCheckCommand(app, io, status);
   AddSaveFileCommands(app, io, status);
+  AddDeviceCommands(app, io, status);
 }
 
 int RunList(const std::string& card, Streams io) {

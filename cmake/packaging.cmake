@@ -18,6 +18,10 @@ install(FILES ${_generated}/io.github.selvane.Selvane.metainfo.xml DESTINATION $
 install(FILES ${_resources}/selvane-cli.bash-completion DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
         RENAME selvane-cli)
 
+# The udev rule that gives the user at the seat the PS3 Memory Card Adaptor (udev reads rules from
+# /usr/lib/udev/rules.d, not from the multiarch library folder).
+install(FILES ${_resources}/70-selvane-ps3mca.rules DESTINATION lib/udev/rules.d)
+
 # selvane-cli's man page, made from its --help and --version by help2man, compressed as Debian
 # wants it (gzip -9n: no name or time stamp inside).
 find_program(SELVANE_HELP2MAN help2man)

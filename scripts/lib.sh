@@ -7,7 +7,7 @@ SELVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # (libclang-common-14-dev), which it needs to read the g++ compile commands.
 SELVANE_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation
-  clang-format clang-tidy libpng-dev libssl-dev)
+  clang-format clang-tidy libpng-dev libssl-dev libusb-1.0-0-dev)
 SELVANE_GUI_TEST_PACKAGES=(xvfb xauth dbus dbus-x11 at-spi2-core python3-pyatspi imagemagick
   desktop-file-utils shared-mime-info)
 SELVANE_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 wine)
