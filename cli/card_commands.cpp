@@ -132,67 +132,73 @@ int RunList(const std::string& card, Streams io) {
   return kExitOk;
 }
 
-int RunInfo(const std::string& card, bool json, Streams io) {
-  CliPort port(io.err);
-  Pane pane;
-  if (!LoadPane(pane, card, port)) return kExitFailed;
-  const Format format = *PaneFormat(pane);
+namespace {
+
+// info's document: the card's facts, then one object per slot.
+nlohmann::ordered_json InfoDocument(const std::string& card, const Pane& pane, const SaveCheck& check) {
   const std::size_t offset = *PaneDataOffset(pane);
   const Bytes image = pane.image;
-
   nlohmann::ordered_json doc;
   doc["path"] = card;
   doc["format"] = pane.cardFormat;
   doc["fileSize"] = pane.image.size();
   doc["dataOffset"] = offset;
-  const SaveCheck check = CheckForSave(image, format);
   doc["wellFormed"] = check.ok;
   doc["saveCheckProblem"] = check.ok ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(check.problem);
   nlohmann::ordered_json slots = nlohmann::ordered_json::array();
   for (int slot = 1; slot <= kSlotCount; ++slot) {
     const Bytes entry = ClipRead(image, offset + SlotEntryOffset(slot), kFrameSize);
+    const bool whole = entry.size() == kFrameSize;
     nlohmann::ordered_json s;
     s["slot"] = slot;
     s["line"] = pane.lines[static_cast<std::size_t>(slot - 1)];
-    if (entry.size() == kFrameSize) {
-      s["status"] = entry[kEntryStatus];
-      s["nextSlot"] = ReadLe16(entry, kEntryNextSlot);
-      s["checksumValid"] = FrameChecksum(entry) == entry[kEntryChecksum];
-    } else {
-      s["status"] = nullptr;
-      s["nextSlot"] = nullptr;
-      s["checksumValid"] = nullptr;
-    }
+    s["status"] = whole ? nlohmann::ordered_json(entry[kEntryStatus]) : nlohmann::ordered_json(nullptr);
+    s["nextSlot"] = whole ? nlohmann::ordered_json(ReadLe16(entry, kEntryNextSlot)) : nlohmann::ordered_json(nullptr);
+    s["checksumValid"] =
+        whole ? nlohmann::ordered_json(FrameChecksum(entry) == entry[kEntryChecksum]) : nlohmann::ordered_json(nullptr);
     s["title"] = DecodeTitle(ClipRead(image, offset + SaveBlockOffset(slot), kFrameSize));
     AddSaveDetails(s, ReadSaveDetails(image, offset, slot, CliTitleDecoder()));
     slots.push_back(s);
   }
   doc["slots"] = slots;
+  return doc;
+}
 
-  if (json) {
-    // A path is bytes; what is not valid UTF-8 becomes U+FFFD, so the output stays valid JSON.
-    io.out << doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
-    return kExitOk;
-  }
-  io.out << "format:      " << pane.cardFormat << "\n"
-         << "file size:   " << pane.image.size() << " bytes\n"
-         << "data offset: " << offset << "\n"
-         << "save check:  "
-         << (check.ok ? "passes" : "fails (File is in a wrong format.)\n             " + check.problem)
-         << "\n\nslot status next    checksum title\n";
+// info's text: the card's facts, the slot table, then the save table.
+void PrintInfo(std::ostream& out, const nlohmann::ordered_json& doc, const SaveCheck& check) {
+  out << "format:      " << doc["format"].get<std::string>() << "\n"
+      << "file size:   " << doc["fileSize"].get<std::size_t>() << " bytes\n"
+      << "data offset: " << doc["dataOffset"].get<std::size_t>() << "\n"
+      << "save check:  " << (check.ok ? "passes" : "fails (File is in a wrong format.)\n             " + check.problem)
+      << "\n\nslot status next    checksum title\n";
   for (const auto& s : doc["slots"]) {
     char slotText[4];
     std::snprintf(slotText, sizeof slotText, "%02d", s["slot"].get<int>());
-    io.out << slotText << "   ";
+    out << slotText << "   ";
     if (s["status"].is_null()) {
-      io.out << "(entry lies past the end of the file)\n";
+      out << "(entry lies past the end of the file)\n";
       continue;
     }
-    io.out << Hex(s["status"].get<unsigned>(), 2) << "   " << Hex(s["nextSlot"].get<unsigned>(), 4) << "  "
-           << (s["checksumValid"].get<bool>() ? "valid   " : "INVALID ") << " " << s["title"].get<std::string>()
-           << "\n";
+    out << Hex(s["status"].get<unsigned>(), 2) << "   " << Hex(s["nextSlot"].get<unsigned>(), 4) << "  "
+        << (s["checksumValid"].get<bool>() ? "valid   " : "INVALID ") << " " << s["title"].get<std::string>() << "\n";
   }
-  PrintSaveDetails(io.out, doc["slots"]);
+  PrintSaveDetails(out, doc["slots"]);
+}
+
+}  // namespace
+
+int RunInfo(const std::string& card, bool json, Streams io) {
+  CliPort port(io.err);
+  Pane pane;
+  if (!LoadPane(pane, card, port)) return kExitFailed;
+  const SaveCheck check = CheckForSave(pane.image, *PaneFormat(pane));
+  const nlohmann::ordered_json doc = InfoDocument(card, pane, check);
+  if (json) {
+    // A path is bytes; what is not valid UTF-8 becomes U+FFFD, so the output stays valid JSON.
+    io.out << doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
+  } else {
+    PrintInfo(io.out, doc, check);
+  }
   return kExitOk;
 }
 

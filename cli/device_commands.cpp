@@ -163,28 +163,41 @@ int RunRead(const std::string& device, const std::string& out, const ReaderOptio
   return kExitOk;
 }
 
-int RunWrite(const std::string& card, const std::string& device, const ReaderOptions& options, Streams io) {
+namespace {
+
+// The raw card of CARD, after the checks made before the reader is touched: CARD read and
+// well-formed, the backup file's place free (or a backup folder known). nullopt after saying why.
+std::optional<std::vector<std::uint8_t>> CardToWrite(const std::string& card, const ReaderOptions& options,
+                                                     Streams io) {
   const ReadResult file = ReadCardFile(card);
   const auto format = FormatFromPath(card);
   if (!file.ok || !format) {
     io.err << card << ": " << (file.ok ? std::string(text::kFormatNotSupported) : file.reason) << "\n";
-    return kExitFailed;
+    return std::nullopt;
   }
-  const auto target = ExtractRawCard(file.bytes, *format);
+  auto target = ExtractRawCard(file.bytes, *format);
   if (!target) {
     io.err << card << ": " << CheckForSave(file.bytes, *format).problem << "\n";
-    return kExitFailed;
+    return std::nullopt;
   }
   std::error_code ec;
   if (!options.backup.empty() && fs::exists(fs::symlink_status(options.backup, ec))) {
     io.err << options.backup << " already exists: a backup never replaces a file\n";
-    return kExitFailed;
+    return std::nullopt;
   }
-  const std::string folder = BackupFolder();
-  if (options.backup.empty() && folder.empty()) {
+  if (options.backup.empty() && BackupFolder().empty()) {
     io.err << "no folder for backups (HOME is not set): give --backup FILE\n";
-    return kExitFailed;
+    return std::nullopt;
   }
+  return target;
+}
+
+}  // namespace
+
+int RunWrite(const std::string& card, const std::string& device, const ReaderOptions& options, Streams io) {
+  const auto target = CardToWrite(card, options, io);
+  if (!target) return kExitFailed;
+  const std::string folder = BackupFolder();
 
   OpenedReader reader = OpenReader(device, KindOf(options), options.card - 1, ReaderTiming());
   if (!reader.protocol) {

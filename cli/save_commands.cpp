@@ -141,11 +141,7 @@ void AddSaveCommands(CLI::App& app, Streams& io, int& status) {
     int scale = 1;
   };
   auto args = std::make_shared<IconArguments>();
-  const CLI::Validator slotCheck(
-      [](std::string& value) {
-        return ParseSlotNumber(value) ? std::string() : "SLOT must be a number from 1 to 15, not '" + value + "'";
-      },
-      "1..15");
+  const CLI::Validator slotCheck = SlotValidator();
   auto* icon = app.add_subcommand("icon", "Write the icon of the save on line SLOT of CARD as a PNG file");
   icon->add_option("CARD", args->card, "Card file")->required();
   icon->add_option("SLOT", args->slot, "Slot (1-15); a link line gives the icon of its save")

@@ -131,11 +131,7 @@ void AddSaveFileCommands(CLI::App& app, Streams& io, int& status) {
     bool allowSameName = false, raw = false;
   };
   auto args = std::make_shared<Args>();
-  const CLI::Validator slotCheck(
-      [](std::string& value) {
-        return ParseSlotNumber(value) ? std::string() : "SLOT must be a number from 1 to 15, not '" + value + "'";
-      },
-      "1..15");
+  const CLI::Validator slotCheck = SlotValidator();
 
   auto* import = app.add_subcommand("import",
                                     "Put each single save FILE (.mcs, .ps1, .psv, 54-byte header, raw) on "

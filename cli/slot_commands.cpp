@@ -76,6 +76,14 @@ int BadSlot(Streams io) {
   return kExitUsage;
 }
 
+CLI::Validator SlotValidator() {
+  return CLI::Validator(
+      [](std::string& value) {
+        return ParseSlotNumber(value) ? std::string() : "SLOT must be a number from 1 to 15, not '" + value + "'";
+      },
+      "1..15");
+}
+
 bool CanSaveBack(const Pane& pane, CliPort& port) {
   const auto format = PaneFormat(pane);
   if (format && IsWellFormed(pane.image, *format)) return true;
@@ -197,20 +205,18 @@ int RunCompare(const std::string& card1, int slot1, const std::string& card2, in
   return kExitUsage;
 }
 
-void AddSlotCommands(CLI::App& app, Streams& io, int& status) {
-  // The parsed arguments outlive this function: the callbacks run during parsing.
-  struct Args {
-    std::string card, source, target, slot, slot2, to, region, id;
-    bool replace = false;
-  };
-  auto args = std::make_shared<Args>();
-  const CLI::Validator slotCheck(
-      [](std::string& value) {
-        return ParseSlotNumber(value) ? std::string() : "SLOT must be a number from 1 to 15, not '" + value + "'";
-      },
-      "1..15");
-  auto slotOf = [](const std::string& value) { return ParseSlotNumber(value).value_or(0); };
+namespace {
 
+// The parsed arguments outlive AddSlotCommands: the callbacks run during parsing.
+struct SlotArgs {
+  std::string card, source, target, slot, slot2, to, region, id;
+  bool replace = false;
+};
+
+int SlotOf(const std::string& value) { return ParseSlotNumber(value).value_or(0); }
+
+void AddTransferCommands(CLI::App& app, Streams& io, int& status, const std::shared_ptr<SlotArgs>& args) {
+  const CLI::Validator slotCheck = SlotValidator();
   for (const bool move : {false, true}) {
     auto* cmd = app.add_subcommand(move ? "move" : "copy", move ? "Move the save on line SLOT of SRC into DST"
                                                                 : "Copy the save on line SLOT of SRC into DST");
@@ -219,19 +225,27 @@ void AddSlotCommands(CLI::App& app, Streams& io, int& status) {
     cmd->add_option("DST", args->target, "Card file the save is written into")->required();
     auto* to = cmd->add_option("--to", args->to, "Line of DST selected before the transfer (1-15)")->check(slotCheck);
     cmd->add_flag("--replace", args->replace, "Answer Yes when asked to replace an occupied line");
-    cmd->callback([&io, &status, args, to, move, slotOf] {
+    cmd->callback([&io, &status, args, to, move] {
       CopyOptions options;
-      if (to->count() > 0) options.to = slotOf(args->to);
+      if (to->count() > 0) options.to = SlotOf(args->to);
       options.replace = args->replace;
       options.move = move;
-      status = RunCopy(args->source, slotOf(args->slot), args->target, options, io);
+      status = RunCopy(args->source, SlotOf(args->slot), args->target, options, io);
     });
   }
+}
+
+}  // namespace
+
+void AddSlotCommands(CLI::App& app, Streams& io, int& status) {
+  auto args = std::make_shared<SlotArgs>();
+  const CLI::Validator slotCheck = SlotValidator();
+  AddTransferCommands(app, io, status, args);
 
   auto* del = app.add_subcommand("delete", "Delete slot SLOT of CARD (free entry, zeroed block)");
   del->add_option("CARD", args->card, "Card file")->required();
   del->add_option("SLOT", args->slot, "Slot (1-15)")->required()->check(slotCheck);
-  del->callback([&io, &status, args, slotOf] { status = RunDelete(args->card, slotOf(args->slot), io); });
+  del->callback([&io, &status, args] { status = RunDelete(args->card, SlotOf(args->slot), io); });
 
   auto* clear = app.add_subcommand("clear", "Delete every slot of CARD");
   clear->add_option("CARD", args->card, "Card file")->required();
@@ -240,7 +254,7 @@ void AddSlotCommands(CLI::App& app, Streams& io, int& status) {
   auto* toggle = app.add_subcommand("toggle", "Mark the save on line SLOT of CARD as deleted, or undelete it");
   toggle->add_option("CARD", args->card, "Card file")->required();
   toggle->add_option("SLOT", args->slot, "Slot (1-15)")->required()->check(slotCheck);
-  toggle->callback([&io, &status, args, slotOf] { status = RunToggle(args->card, slotOf(args->slot), io); });
+  toggle->callback([&io, &status, args] { status = RunToggle(args->card, SlotOf(args->slot), io); });
 
   auto* edit = app.add_subcommand("edit", "Set the region letter and/or game ID of the save on line SLOT of CARD");
   edit->add_option("CARD", args->card, "Card file")->required();
@@ -248,11 +262,11 @@ void AddSlotCommands(CLI::App& app, Streams& io, int& status) {
   auto* region = edit->add_option("--region", args->region, "usa, eur or jap")
                      ->check(CLI::IsMember({"usa", "eur", "jap"}, CLI::ignore_case));
   auto* id = edit->add_option("--id", args->id, "Game ID, up to 10 characters (lower case becomes upper case)");
-  edit->callback([&io, &status, args, region, id, slotOf] {
+  edit->callback([&io, &status, args, region, id] {
     EditOptions options;
     if (region->count() > 0) options.region = args->region;
     if (id->count() > 0) options.id = args->id;
-    status = RunEdit(args->card, slotOf(args->slot), options, io);
+    status = RunEdit(args->card, SlotOf(args->slot), options, io);
   });
 
   auto* compare = app.add_subcommand("compare", "Compare the save blocks of SLOT1 of CARD1 and SLOT2 of CARD2");
@@ -260,8 +274,8 @@ void AddSlotCommands(CLI::App& app, Streams& io, int& status) {
   compare->add_option("SLOT1", args->slot, "Slot of CARD1 (1-15)")->required()->check(slotCheck);
   compare->add_option("CARD2", args->target, "Second card file")->required();
   compare->add_option("SLOT2", args->slot2, "Slot of CARD2 (1-15)")->required()->check(slotCheck);
-  compare->callback([&io, &status, args, slotOf] {
-    status = RunCompare(args->source, slotOf(args->slot), args->target, slotOf(args->slot2), io);
+  compare->callback([&io, &status, args] {
+    status = RunCompare(args->source, SlotOf(args->slot), args->target, SlotOf(args->slot2), io);
   });
 }
 

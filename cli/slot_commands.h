@@ -20,6 +20,8 @@ std::optional<int> ParseSlotNumber(std::string_view text);
 bool IsSlot(int slot);
 // Says that SLOT is out of range and gives the exit status of wrong usage.
 int BadSlot(Streams io);
+// The parser's check of a SLOT argument or option (ParseSlotNumber), with its usage message.
+CLI::Validator SlotValidator();
 
 // A card that could not be saved back in its own format must not be changed at all, so this check
 // runs before any operation that writes the card; false after saying why.

@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 
 #include "slots/operations.h"
 #include "ui/fonts.h"
@@ -37,7 +36,7 @@ void GameIdEdit::focusInEvent(QFocusEvent* event) {
   QLineEdit::focusInEvent(event);
   selectAll();
   // A click places the cursor after the focus arrived; select again once the click is handled.
-  if (event->reason() == Qt::MouseFocusReason) QTimer::singleShot(0, this, [this] { selectAll(); });
+  if (event->reason() == Qt::MouseFocusReason) QMetaObject::invokeMethod(this, "selectAll", Qt::QueuedConnection);
 }
 
 formData::formData(QWidget* parent) : QDialog(parent) {

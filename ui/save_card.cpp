@@ -38,7 +38,7 @@ class SlotItem : public QListWidgetItem {
 QPixmap IconPixmap(const SaveIcon& icon, int frame, int scale) {
   const std::vector<std::uint8_t> rgba = icon.FrameRgba(frame);
   if (rgba.empty()) return {};
-  const QImage image(rgba.data(), kIconSide, kIconSide, kIconSide * 4, QImage::Format_RGBA8888);
+  const QImage image(rgba.data(), kIconSide, kIconSide, qsizetype{kIconSide} * 4, QImage::Format_RGBA8888);
   return QPixmap::fromImage(image.scaled(kIconSide * scale, kIconSide * scale, Qt::IgnoreAspectRatio,
                                          Qt::FastTransformation));  // sharp pixels, as on the console
 }
