@@ -3,8 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "core/file_io.h"
 #include "tests/temp_folder.h"
 
 namespace selvane::testkit {
@@ -34,9 +31,8 @@ inline std::string Text(const std::filesystem::path& p) {
 class CliFolder : public TempFolder {
  protected:
   // Runs the built selvane-cli with `args`; an alarm (which survives exec) ends a command that
-  // would wait for ever. A file size limit makes writes fail part-way (with SIGXFSZ ignored,
-  // EFBIG instead of the end of the program).
-  CliRun Run(std::vector<std::string> args, rlim_t fileSizeLimit = RLIM_INFINITY) const {
+  // would wait for ever.
+  CliRun Run(std::vector<std::string> args) const {
     args.insert(args.begin(), SELVANE_CLI_PATH);
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
@@ -45,9 +41,6 @@ class CliFolder : public TempFolder {
     if (child == 0) {
       if (!freopen((dir_ / "out").c_str(), "w", stdout) || !freopen((dir_ / "err").c_str(), "w", stderr)) _exit(126);
       alarm(10);
-      const rlimit limit{fileSizeLimit, fileSizeLimit};
-      if (fileSizeLimit != RLIM_INFINITY && (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &limit)))
-        _exit(125);
       execv(argv[0], argv.data());
       _exit(127);
     }

@@ -1,25 +1,13 @@
 // selvane-cli's import and export run as a child process on files in a temporary folder: a save
 // exported to each kind and imported again lands with the same blocks, and a refused import
 // prints "path: reason", exits with 1 and leaves every file as it was.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <random>
-
-#include "core/file_io.h"
 #include "core/single_save.h"
 #include "examples/card_builder.h"
 #include "tests/cli/cli_runner.h"
 
 namespace selvane {
 namespace {
-namespace fs = std::filesystem;
 using demo::CardBuilder;
-
 using testkit::CliRun;
 
 class SaveFileCli : public testkit::CliFolder {
@@ -33,7 +21,7 @@ class SaveFileCli : public testkit::CliFolder {
 };
 
 // The save on lines 2-4 of a card exported as each kind, then imported into a new card: the same
-// blocks on lines 1-3, and the list shows it as the source did.
+// blocks on lines 1-3, with the save's name from the file's header or a raw save's file name.
 TEST_F(SaveFileCli, ExportEachKindAndImportAgain) {
   const std::string card =
       Put("src.gme", CardBuilder().AddSave(2, 3, "Round Trip", "SLES-01234", 'E', true).Build(Format::Gme));
@@ -47,41 +35,25 @@ TEST_F(SaveFileCli, ExportEachKindAndImportAgain) {
     ASSERT_EQ(Run({"new", target}).status, 0);
     EXPECT_EQ(Run({"import", target, Path(out)}), (CliRun{0, "", ""})) << out;
     EXPECT_EQ(BlocksOf("new-" + out + ".mcr", Format::Mcr, 1, 3), BlocksOf("src.gme", Format::Gme, 2, 3)) << out;
-    std::string lines = "01  Round Trip\n02  Linked Slot 1\n03  Linked Slot 2\n";
-    for (int slot = 4; slot <= 15; ++slot) lines += (slot < 10 ? "0" : "") + std::to_string(slot) + "\n";
-    EXPECT_EQ(Run({"list", target}).out, lines) << out;
-    // The name travels in every kind with a header, and from the file name of a raw save.
+    EXPECT_TRUE(Run({"list", target}).out.starts_with("01  Round Trip\n02  Linked Slot 1\n03  Linked Slot 2\n04\n"))
+        << out;
     const CardImage imported = Get("new-" + out + ".mcr");
     const std::string name(imported.begin() + 128 + 10, imported.begin() + 128 + 22);
     EXPECT_EQ(name, out == "save.bin" ? std::string("save\0\0\0\0\0\0\0\0", 12) : "BESLES-01234") << out;
   }
-  // A save a console wrote without "SC" at its start comes back from each kind, with a warning.
-  CardImage bare = CardBuilder().AddSave(2, 2, "Bare").Build(Format::Mcr);
-  bare[SaveBlockOffset(2)] = 0;
-  const std::string bareCard = Put("bare.mcr", bare);
-  for (const std::string out : {"bare.mcs", "bare.psv", "BASLUS-00001BARE"}) {
-    EXPECT_EQ(Run({"export", bareCard, "3", Path(out)}).status, 0) << out;
-    const std::string target = Path("bare-" + out + ".mcr");
-    ASSERT_EQ(Run({"new", target}).status, 0);
-    EXPECT_EQ(Run({"import", target, Path(out)}),
-              (CliRun{0, "",
-                      Path(out) + ": warning: its first block does not start with \"SC\" (the save has no title or "
-                                  "icon); the save is imported all the same\n"}));
-    EXPECT_EQ(BlocksOf("bare-" + out + ".mcr", Format::Mcr, 1, 2), BlocksOf("bare.mcr", Format::Mcr, 2, 2)) << out;
-  }
 }
 
+// import --to names the first line; the saves of one run land together or not at all, and a
+// save named as one on the card is refused without --allow-same-name.
 TEST_F(SaveFileCli, ImportPlacesEverySaveOrNone) {
   SingleSave one{"BASLUS-00001ONE", std::vector<std::uint8_t>(kBlockSize, 7)};
-  one.blocks[0] = 'S', one.blocks[1] = 'C';
   SingleSave two{"BASLUS-00002TWO", std::vector<std::uint8_t>(2 * kBlockSize, 9)};
-  two.blocks[0] = 'S', two.blocks[1] = 'C';
+  for (SingleSave* save : {&one, &two}) save->blocks[0] = 'S', save->blocks[1] = 'C';
   const std::string a = Put("a.mcs", WriteMcs(one)), b = Put("b.mcs", WriteMcs(two));
   const std::string card = Put("card.mem", CardBuilder().AddSave(1, 1, "Home").Build(Format::Mem));
   EXPECT_EQ(Run({"import", card, a, b, "--to", "5"}), (CliRun{0, "", ""}));
   EXPECT_EQ(BlocksOf("card.mem", Format::Mem, 5, 1), one.blocks);
   EXPECT_EQ(BlocksOf("card.mem", Format::Mem, 2, 2), two.blocks);
-  // Once more: the same names are refused without --allow-same-name, and nothing is written.
   const auto before = Folder();
   EXPECT_EQ(Run({"import", card, a}), (CliRun{1, "",
                                               a + ": a save named BASLUS-00001ONE is already on " + card +
@@ -92,72 +64,32 @@ TEST_F(SaveFileCli, ImportPlacesEverySaveOrNone) {
 }
 
 TEST_F(SaveFileCli, RefusalsNameTheFileAndChangeNothing) {
-  const CardImage full = CardBuilder().AddSave(1, 14, "Most").Build(Format::Mcr);
-  const std::string card = Put("card.mcr", full), other = Put("other.mcr", CardBuilder().Build(Format::Mcr));
+  const std::string card = Put("card.mcr", CardBuilder().AddSave(1, 14, "Most").Build(Format::Mcr));
+  const std::string other = Put("other.mcr", CardBuilder().Build(Format::Mcr));
   std::vector<std::uint8_t> raw(2 * kBlockSize, 1);
   raw[0] = 'S', raw[1] = 'C';
-  const std::string save = Put("BASLUS-00003TWO", raw);
-  const std::string big = Put("big", std::vector<std::uint8_t>(16 * kBlockSize + 128, 0));
-  const std::string odd = Put("odd.mcs", std::vector<std::uint8_t>(300, 'Q'));
+  const std::string save = Put("BASLUS-00003TWO", raw), odd = Put("odd.mcs", std::vector<std::uint8_t>(300, 'Q'));
+  const std::string notASave =
+      odd + ": it is no single save (.mcs, .ps1, .psv, a 54-byte header or raw blocks starting with \"SC\")\n";
+  const std::string single = Put("BASLUS-00001GAME.srm", raw);
   const auto before = Folder();
   const std::pair<std::vector<std::string>, CliRun> cases[] = {
       {{"import", card, save}, {1, "", card + ": The memory card is full.\n"}},
       {{"import", other, card},
        {1, "", card + ": it is a whole memory card (131072 bytes), not a single save: open it as a card\n"}},
-      {{"import", other, save, odd},
-       {1, "",
-        odd + ": it is no single save (.mcs, .ps1, .psv, a 54-byte header or raw blocks starting with \"SC\")\n"}},
-      {{"import", other, odd, save},  // whole or nothing, wherever the unreadable file stands
-       {1, "",
-        odd + ": it is no single save (.mcs, .ps1, .psv, a 54-byte header or raw blocks starting with \"SC\")\n"}},
-      {{"import", other, save, Path("none"), save},
-       {1, "", Path("none") + ": cannot be read: " + std::generic_category().message(ENOENT) + "\n"}},
-      {{"import", other, big},
-       {1, "",
-        big + ": it is no single save (.mcs, .ps1, .psv, a 54-byte header or raw blocks starting with \"SC\")\n"}},
+      {{"import", other, save, odd}, {1, "", notASave}},
+      {{"import", other, odd, save}, {1, "", notASave}},  // whole or nothing, wherever the unreadable file stands
       {{"export", other, "4", Path("out.mcs")}, {1, "", other + ": line 4 holds no save; nothing was exported\n"}},
       {{"export", card, "1", Path("out.srm")},
        {2, "", Path("out.srm") + ": a save is written as .mcs, .ps1, .psv, or raw (no extension, or --raw)\n"}},
-      {{"import", other, save, "--to", "16"}, {2, "", ""}},
+      {{"list", single}, {1, "", single + ": This file is a single save, not a memory card: import it onto a card.\n"}},
   };
   for (const auto& [args, want] : cases) {
-    const CliRun run = Run(args);
-    EXPECT_EQ(run.status, want.status) << ::testing::PrintToString(args) << run;
-    if (!want.err.empty()) {
-      EXPECT_EQ(run, want);
-    }
+    EXPECT_EQ(Run(args), want) << ::testing::PrintToString(args);
     EXPECT_EQ(Folder(), before) << ::testing::PrintToString(args);
   }
-}
-
-// .srm, .vm1 and .vmp cards open, list, convert and save like the seven formats; a .srm holding a
-// single save is said to be one, and no card command changes it.
-TEST_F(SaveFileCli, NewerCardFormats) {
-  const auto sample = [] { return CardBuilder().AddSave(1, 2, "Newer", "SLUS-00777").AddSave(5, 1, "Five"); };
-  const std::string lines = Run({"list", Put("ref.mcr", sample().Build(Format::Mcr))}).out;
-  for (Format format : kNewerFormats) {
-    const std::string ext(FormatKey(format));
-    ASSERT_EQ(Run({"convert", Path("ref.mcr"), Path("card" + ext)}), (CliRun{0, "", ""})) << ext;
-    EXPECT_EQ(Run({"list", Path("card" + ext)}), (CliRun{0, lines, ""})) << ext;
-    EXPECT_EQ(Run({"delete", Path("card" + ext), "5"}).status, 0) << ext;
-    ASSERT_EQ(Run({"convert", Path("card" + ext), Path("back.mcr")}).status, 0);
-    EXPECT_EQ(Get("back.mcr"), CardBuilder().AddSave(1, 2, "Newer", "SLUS-00777").Build(Format::Mcr)) << ext;
-    ASSERT_EQ(Run({"new", Path("new" + ext)}).status, 0);
-    EXPECT_EQ(Get("new" + ext).size(), kRawCardSize + (format == Format::Vmp ? kVmpHeaderSize : 0));
-  }
-  std::vector<std::uint8_t> save(2 * kBlockSize, 4);
-  save[0] = 'S', save[1] = 'C';
-  const std::string srm = Put("BASLUS-00001GAME.srm", save);
-  const auto before = Folder();
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"list", srm}, {"info", srm}, {"delete", srm, "1"}, {"convert", srm, Path("x.mcr")}}) {
-    EXPECT_EQ(Run(args),
-              (CliRun{1, "", srm + ": This file is a single save, not a memory card: import it onto a card.\n"}))
-        << args[0];
-  }
+  EXPECT_EQ(Run({"import", other, save, "--to", "16"}).status, 2);
   EXPECT_EQ(Folder(), before);
-  EXPECT_EQ(Run({"import", Path("new.vmp"), srm}).status, 0);
-  EXPECT_EQ(Run({"list", Path("new.vmp")}).out.substr(0, 24), "01\n02  Linked Slot 1\n03\n");
 }
 
 }  // namespace

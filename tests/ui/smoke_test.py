@@ -2,9 +2,7 @@
 # The built window under Xvfb, read through the accessibility bus. Arguments: the selvane,
 # make_demo_cards and selvane-cli programs. Starts Selvane on a demo card named on the command
 # line, reads the 15 lines of "Memory Card 1 slots", compares them with selvane-cli's list of the
-# same file, opens the slot popup menu with the right button and reads its items (the save-file
-# items after the last separator), closes the window as its close box does and expects exit
-# status 0.
+# same file, closes the window as its close box does and expects exit status 0.
 import ctypes
 import os
 import subprocess
@@ -34,30 +32,6 @@ def close_window(title):
     x.XCloseDisplay(d)
 
 
-def popup_menu_items(slots):
-    """Right-clicks the slot list and presses Down (the registry fakes both); the menu item that
-    gets the focus leads to the menu and its items, separators left out."""
-    from gi.repository import GLib
-
-    focused = []
-    listener = lambda event: focused.append(event.source) if event.detail1 else None
-    pyatspi.Registry.registerEventListener(listener, "object:state-changed:focused")
-    extents = slots.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    pyatspi.Registry.generateMouseEvent(extents.x + 40, extents.y + 40, "b3c")
-    time.sleep(0.5)
-    pyatspi.Registry.generateKeyboardEvent(116, None, pyatspi.KEY_PRESSRELEASE)  # Down
-    context = GLib.MainContext.default()
-    for _ in range(50):
-        while context.iteration(False):
-            pass
-        menus = [item.parent for item in focused if item.getRole() == pyatspi.ROLE_MENU_ITEM]
-        if menus:
-            pyatspi.Registry.generateKeyboardEvent(9, None, pyatspi.KEY_PRESSRELEASE)  # Escape
-            return [item.name for item in menus[0] if item.getRole() != pyatspi.ROLE_SEPARATOR]
-        time.sleep(0.1)
-    return []
-
-
 def main():
     selvane, make_demo_cards, cli = sys.argv[1:4]
     with tempfile.TemporaryDirectory(prefix="selvane-smoke-") as work:
@@ -76,13 +50,10 @@ def main():
                 break
             time.sleep(0.25)
         lines = [line.name for line in slots] if slots else []
-        items = popup_menu_items(slots) if slots else []
         close_window(b"Selvane 1.1")
         code = program.wait(timeout=30)
         if len(lines) != 15 or lines != expected:
             sys.exit("slot lines differ:\n  window: %r\n  cli:    %r" % (lines, expected))
-        if items[-2:] != ["Import Save...", "Export Save..."] or len(items) != 12:
-            sys.exit("popup menu items: %r" % items)
         sys.exit("Selvane ended with exit status %d" % code if code else 0)
 
 
