@@ -1,12 +1,15 @@
 // What is installed beside selvane-cli keeps up with it: the bash completion, run by bash as a
 // user's shell runs it, offers every command and every option of each (read from the program's
 // own command table), every card format for convert --to (from the format table), card files of
-// every format and save files where a command takes them.
+// every format and save files where a command takes them; the manual pages and the package's
+// descriptions name every card format and count them right.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -81,6 +84,29 @@ TEST_F(CompletionFiles, OffersCardFilesAndSaveFilesWhereCommandsTakeThem) {
   EXPECT_EQ(Complete({"list", Path("")}), cards);
   EXPECT_EQ(Complete({"import", Path("card.mcr"), Path("save")}), saves);
   EXPECT_EQ(Complete({"export", Path("card.mcr"), "3", Path("save")}), saves);
+}
+
+// Where a text counts the card formats, the count is right, and every format's extension is named.
+TEST(Completion, DescriptionsNameEveryCardFormat) {
+  const char* const numbers[] = {"zero",  "one",   "two",  "three", "four",   "five",  "six",
+                                 "seven", "eight", "nine", "ten",   "eleven", "twelve"};
+  const std::regex counted(R"((\w+) (container |card )?formats)");
+  for (const char* file : {"/resources/selvane.1", "/resources/selvane-cli.h2m",
+                           "/resources/io.github.selvane.Selvane.metainfo.xml.in", "/cmake/packaging.cmake"}) {
+    std::ostringstream read;
+    read << std::ifstream(SELVANE_SOURCE_DIR + std::string(file)).rdbuf();
+    const std::string text = read.str();
+    ASSERT_FALSE(text.empty()) << file;
+    for (const std::string& ext : Extensions()) {
+      EXPECT_TRUE(std::regex_search(text, std::regex("\\." + ext + "([^a-z0-9]|$)"))) << file << " ." << ext;
+    }
+    for (std::sregex_iterator it(text.begin(), text.end(), counted), end; it != end; ++it) {
+      const auto number = std::find(std::begin(numbers), std::end(numbers), (*it)[1].str());
+      if (number != std::end(numbers)) {
+        EXPECT_EQ(static_cast<std::size_t>(number - std::begin(numbers)), FormatTable().size()) << file;
+      }
+    }
+  }
 }
 
 }  // namespace
