@@ -6,6 +6,7 @@
 // argument each (no program name). Each answer on standard output is "status S", then "out N" and
 // N bytes, then "err N" and N bytes: the command's exit status and its two outputs, with their
 // trailing newlines and any zero bytes removed, as a shell's command substitution gives them.
+#include <algorithm>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -36,8 +37,8 @@ int main() {
     }
     std::vector<std::string> args{"selvane-cli"};
     for (std::size_t i = 0; i < count && std::getline(std::cin, line); ++i) args.push_back(line);
-    std::vector<const char*> argv;
-    for (const std::string& arg : args) argv.push_back(arg.c_str());
+    std::vector<const char*> argv(args.size());
+    std::transform(args.begin(), args.end(), argv.begin(), [](const std::string& arg) { return arg.c_str(); });
     std::ostringstream out, err;
     const int status =
         selvane::cli::RunCommandLine(static_cast<int>(argv.size()), argv.data(), "selvane-cli", {out, err});
