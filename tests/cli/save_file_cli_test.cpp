@@ -41,6 +41,19 @@ TEST_F(SaveFileCli, ExportEachKindAndImportAgain) {
     const std::string name(imported.begin() + 128 + 10, imported.begin() + 128 + 22);
     EXPECT_EQ(name, out == "save.bin" ? std::string("save\0\0\0\0\0\0\0\0", 12) : "BESLES-01234") << out;
   }
+  // A save a console wrote without "SC" at its start comes back from each kind, with a warning.
+  CardImage bare = CardBuilder().AddSave(2, 2, "Bare").Build(Format::Mcr);
+  bare[SaveBlockOffset(2)] = 0;
+  const std::string bareCard = Put("bare.mcr", bare);
+  for (const std::string out : {"bare.mcs", "bare.psv", "BASLUS-00001BARE"}) {
+    ASSERT_EQ(Run({"export", bareCard, "3", Path(out)}).status, 0) << out;
+    ASSERT_EQ(Run({"new", Path(out + ".mcr")}).status, 0);
+    EXPECT_EQ(Run({"import", Path(out + ".mcr"), Path(out)}),
+              (CliRun{0, "",
+                      Path(out) + ": warning: its first block does not start with \"SC\" (the save has no title or "
+                                  "icon); the save is imported all the same\n"}));
+    EXPECT_EQ(BlocksOf(out + ".mcr", Format::Mcr, 1, 2), BlocksOf("bare.mcr", Format::Mcr, 2, 2)) << out;
+  }
 }
 
 // import --to names the first line; the saves of one run land together or not at all, and a
