@@ -7,12 +7,6 @@
 #include <set>
 #include <sstream>
 
-#if defined(_WIN32)
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include <nlohmann/json.hpp>
 
 #include "core/file_io.h"
@@ -22,14 +16,6 @@
 namespace selvane::cli {
 namespace {
 namespace fs = std::filesystem;
-
-bool ErrorIsTerminal() {
-#if defined(_WIN32)
-  return _isatty(_fileno(stderr)) != 0;
-#else
-  return isatty(STDERR_FILENO) != 0;
-#endif
-}
 
 // "mem", ".mem", "MEM": the format of a card extension; nullopt for anything else.
 std::optional<Format> ParseFormat(std::string_view text) {

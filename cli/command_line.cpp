@@ -1,4 +1,13 @@
 #include "cli/commands.h"
+
+#include <cstdio>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "cli/save_file_commands.h"
 
 namespace selvane::cli {
@@ -24,6 +33,14 @@ int Parse(int argc, const char* const* argv, std::string_view version, Streams i
 }
 
 }  // namespace
+
+bool ErrorIsTerminal() {
+#if defined(_WIN32)
+  return _isatty(_fileno(stderr)) != 0;
+#else
+  return isatty(STDERR_FILENO) != 0;
+#endif
+}
 
 int RunCommandLine(int argc, const char* const* argv, std::string_view version, Streams io) {
   static const bool signing = InstallSigning();

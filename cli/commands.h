@@ -30,6 +30,8 @@ void AddCommands(CLI::App& app, std::string_view version, Streams& io, int& stat
 // program does: parsing, the chosen command, help and usage texts, and a last-resort message for
 // an unexpected exception. Returns the exit status.
 int RunCommandLine(int argc, const char* const* argv, std::string_view version, Streams io);
+// Whether standard error is a terminal, where progress lines are shown.
+bool ErrorIsTerminal();
 
 // Loads `path` into `pane` with the window's LoadCard. False (after printing why) when the file
 // does not exist, cannot be read, or its slots cannot be listed.

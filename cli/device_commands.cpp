@@ -12,12 +12,6 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
-#if defined(_WIN32)
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include "device/card_transfer.h"
 #include "device/reader.h"
 #include "slots/user_port.h"
@@ -44,14 +38,6 @@ class InterruptGuard {
  private:
   void (*previous_)(int) = SIG_DFL;
 };
-
-bool ErrorIsTerminal() {
-#if defined(_WIN32)
-  return _isatty(_fileno(stderr)) != 0;
-#else
-  return isatty(STDERR_FILENO) != 0;
-#endif
-}
 
 // The waits on a reader; SELVANE_READER_TIMEOUT_MS shortens them (the tests' silent readers).
 Timing ReaderTiming() {
