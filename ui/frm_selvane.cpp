@@ -542,19 +542,21 @@ bool frmSelvane::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool frmSelvane::KeyEvent(QObject* watched, QEvent* event) {
-  auto* key = static_cast<QKeyEvent*>(event);
   switch (event->type()) {
     case QEvent::ShortcutOverride:
-    case QEvent::KeyPress:
+    case QEvent::KeyPress: {
       // A path box would edit its text with some command keys (Ctrl+U clears the line, Ctrl+D
       // deletes a character on X11); they are kept from it, and their command runs on the release.
+      const auto* key = static_cast<QKeyEvent*>(event);
       for (const auto& pane : views_) {
         if (pane && watched == pane->txtMemCard && IsPathBoxCommandKey(*key)) return true;
       }
       return false;
+    }
     case QEvent::KeyRelease: {
       // Key preview: the window sees the key once, at the control that has the focus, after the
       // control has had the key press.
+      auto* key = static_cast<QKeyEvent*>(event);
       auto* widget = qobject_cast<QWidget*>(watched);
       if (widget && widget->window() == this && !key->isAutoRepeat() &&
           (widget == focusWidget() || (focusWidget() == nullptr && widget == this))) {
@@ -568,7 +570,10 @@ bool frmSelvane::KeyEvent(QObject* watched, QEvent* event) {
 }
 
 bool frmSelvane::MouseEvent(QObject* watched, QEvent* event) {
-  auto* mouse = static_cast<QMouseEvent*>(event);
+  const bool mouseEvent = event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonPress ||
+                          event->type() == QEvent::MouseButtonDblClick;
+  if (!mouseEvent) return false;
+  const auto* mouse = static_cast<QMouseEvent*>(event);
   switch (event->type()) {
     case QEvent::MouseMove: {
       // The left button held and moved far enough on a line drags the line's save.
