@@ -130,8 +130,10 @@ SaveFileRead ReadSaveFile(std::string_view path, Bytes content) {
   }
   auto kind = DetectSaveFileKind(content);
   // A raw save is named by its file name alone, without an extension; such a file of whole blocks
-  // is taken as one even when its first block lacks "SC", as some saves a console wrote do.
-  if (!kind && SaveFileKindOfPath(path) == SaveFileKind::Raw && content.size() % kBlockSize == 0 && !content.empty())
+  // is taken as one even when its first block lacks "SC", as some saves a console wrote do, or
+  // starts like a .psv (no .psv is a whole number of blocks long: its header is 0x84 bytes).
+  const bool wholeBlocks = !content.empty() && content.size() % kBlockSize == 0;
+  if ((!kind || kind == SaveFileKind::Psv) && wholeBlocks && SaveFileKindOfPath(path) == SaveFileKind::Raw)
     kind = SaveFileKind::Raw;
   if (!kind) {
     return Refused(SaveFileKind::Raw,

@@ -59,7 +59,7 @@ void CheckRead(const SaveFileRead& read, std::string_view path, Bytes content) {
   Check(!save.name.empty() && save.name.size() <= kSaveNameLength && save.name.find('\0') == std::string::npos,
         "a save's name has 1 to 20 bytes, no NUL");
   const auto shown = DetectSaveFileKind(content);
-  Check(shown ? shown == read.kind : read.kind == SaveFileKind::Raw && SaveFileKindOfPath(path) == SaveFileKind::Raw,
+  Check(shown == read.kind || (read.kind == SaveFileKind::Raw && SaveFileKindOfPath(path) == SaveFileKind::Raw),
         "the kind read is the kind the content shows, or raw for a path without an extension");
   for (SaveFileKind kind : {SaveFileKind::Mcs, SaveFileKind::Psv, SaveFileKind::Raw}) {
     const SaveFileRead back = ReadSaveFile("exported", SaveFileContent(save, kind));

@@ -3,6 +3,8 @@
 // the writers make (exact header bytes, and read back to the same save).
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <algorithm>
 
 #include "core/card.h"
@@ -66,6 +68,14 @@ TEST(SingleSaveRead, EachKindGivesItsNameAndBlocks) {
               std::tuple(c.blocks == bare, c.kind, c.name, c.blocks))
         << c.path;
   }
+}
+
+// No .psv is a whole number of blocks long: a raw save whose first block starts like one is raw.
+TEST(SingleSaveRead, ARawSaveStartingLikeAPsvIsRaw) {
+  auto vsp = Blocks(1);
+  std::copy_n("\0VSP", 4, vsp.begin());
+  const SaveFileRead read = ReadSaveFile("saves/BASLUS-00001VSP", vsp);
+  EXPECT_EQ(std::tuple(read.kind, read.save.value_or(SingleSave{}).blocks), std::tuple(SaveFileKind::Raw, vsp));
 }
 
 TEST(SingleSaveRead, RefusesWithAReason) {
