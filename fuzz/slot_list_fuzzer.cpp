@@ -23,10 +23,12 @@ void CheckDetails(selvane::Bytes image, std::size_t dataOffset) {
   using namespace selvane;
   for (int slot = 1; slot <= kSlotCount; ++slot) {
     const SaveDetails d = ReadSaveDetails(image, dataOffset, slot, BytesAsText());
-    fuzz::Check(d.saveSlot >= 0 && d.saveSlot <= slot, "a save starts at or above the line that belongs to it");
-    fuzz::Check(d.HasSave() ? d.blocks >= slot - d.saveSlot + 1 && d.saveSlot + d.blocks - 1 <= kSlotCount
+    // A save follows its NextSlot chain where one ends well, so its first block may stand below a link.
+    fuzz::Check(d.saveSlot >= 0 && d.saveSlot <= kSlotCount, "a save starts on one of the 15 slots");
+    fuzz::Check(d.HasSave() ? d.block >= 1 && d.block <= d.blocks && d.blocks <= kSlotCount &&
+                                  (d.block == 1) == (d.saveSlot == slot)
                             : d.blocks == 0 && d.title.empty(),
-                "a save's blocks cover its lines and end at slot 15");
+                "a line is one of its save's 1 to 15 blocks, the first only on the save's own line");
     fuzz::Check(d.title.size() <= kGameTitleLength && d.title.find('\0') == std::string::npos,
                 "a title is cut at its first zero byte within its 64 bytes");
     fuzz::Check(d.icon.frames >= 0 && d.icon.frames <= kMaxIconFrames, "an icon has 0 to 3 frames");
