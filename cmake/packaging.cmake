@@ -96,12 +96,13 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/selvane/selvane)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The synopsis is CPACK_PACKAGE_DESCRIPTION_SUMMARY; this is the extended description, one string.
+# A line that starts with "." is a control line in a Debian description: only the lone "." is one.
 string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
        "Selvane shows two PlayStation memory card images side by side, lists the\n"
        "fifteen slots of each, copies and moves saves between them, deletes,\n"
        "undeletes and clears slots, edits a save's region and game ID, and saves\n"
-       "any card in ten container formats: .mem, .mcd, .mcr, .gme, .ddf, .psx,\n"
-       ".ps, .srm, .vm1 and .vmp.\n"
+       "any card in ten container formats: .mem, .mcd, .mcr, .gme, .ddf,\n"
+       "the .psx and .ps cards, .srm, .vm1 and .vmp.\n"
        ".\n"
        "selvane-cli does the same work for scripts, converts many cards in one\n"
        "run and checks cards for broken block chains and checksums.")
