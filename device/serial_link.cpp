@@ -20,6 +20,20 @@ constexpr std::uint8_t kStatusGood = 0x47;
 constexpr std::uint8_t kStatusBadChecksum = 0x4E;
 constexpr std::uint8_t kStatusBadSector = 0xFF;
 
+// What a status byte of a read or write answer says about the frame.
+FrameStatus StatusOf(std::uint8_t status) {
+  switch (status) {
+    case kStatusGood:
+      return FrameStatus::Ok;
+    case kStatusBadChecksum:
+      return FrameStatus::BadChecksum;
+    case kStatusBadSector:
+      return FrameStatus::NoCardOrBadSector;
+    default:
+      return FrameStatus::Garbled;
+  }
+}
+
 // Read answer: 128 data bytes, the checksum, the status.
 constexpr std::size_t kReadChecksum = kFrameSize;
 constexpr std::size_t kReadStatus = kReadChecksum + 1;
@@ -80,16 +94,7 @@ class SerialLink : public Protocol {
     std::uint8_t answer[kReadAnswerSize];
     if (const IoStatus io = transport_.ReadExact(answer, timing_.answer); io != IoStatus::Ok) return FromIo(io);
     const Bytes data(answer, kFrameSize);
-    switch (answer[kReadStatus]) {
-      case kStatusGood:
-        break;
-      case kStatusBadChecksum:
-        return FrameStatus::BadChecksum;
-      case kStatusBadSector:
-        return FrameStatus::NoCardOrBadSector;
-      default:
-        return FrameStatus::Garbled;
-    }
+    if (const FrameStatus status = StatusOf(answer[kReadStatus]); status != FrameStatus::Ok) return status;
     if (answer[kReadChecksum] != FrameChecksumOf(frame, data)) return FrameStatus::BadChecksum;
     std::copy(data.begin(), data.end(), out.begin());
     return FrameStatus::Ok;
@@ -107,16 +112,7 @@ class SerialLink : public Protocol {
     if (transport_.Write(command) != IoStatus::Ok) return FrameStatus::Gone;
     std::uint8_t status[1];
     if (const IoStatus io = transport_.ReadExact(status, timing_.answer); io != IoStatus::Ok) return FromIo(io);
-    switch (status[0]) {
-      case kStatusGood:
-        return FrameStatus::Ok;
-      case kStatusBadChecksum:
-        return FrameStatus::BadChecksum;
-      case kStatusBadSector:
-        return FrameStatus::NoCardOrBadSector;
-      default:
-        return FrameStatus::Garbled;
-    }
+    return StatusOf(status[0]);
   }
 
   bool SelectCard(int slot) override {
