@@ -245,6 +245,9 @@ const frmSelvane::Command frmSelvane::kCommands[] = {
     {},
     {"mnuImportSave", "&Import Save...", {kNoKey, kNoKey}, &frmSelvane::mnuImportSave_Click},
     {"mnuExportSave", "E&xport Save...", {kNoKey, kNoKey}, &frmSelvane::mnuExportSave_Click},
+    {},
+    {"mnuReadCard", "&Read from Card Reader...", {kNoKey, kNoKey}, &frmSelvane::mnuReadCard_Click},
+    {"mnuWriteCard", "&Write to Card Reader...", {kNoKey, kNoKey}, &frmSelvane::mnuWriteCard_Click},
 };
 
 const frmSelvane::Command* frmSelvane::CommandForKey(int keyCode) {
@@ -389,7 +392,7 @@ void frmSelvane::Form_Unload() {
 }
 
 void frmSelvane::closeEvent(QCloseEvent* event) {
-  if (Form_QueryUnload()) {
+  if (!MayCloseDuringReaderWork() || Form_QueryUnload()) {
     event->ignore();
     return;
   }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "slots/pane.h"
@@ -29,6 +30,7 @@ class QFrame;
 namespace selvane::ui {
 
 class QtUserPort;
+class ReaderProgress;
 
 // What the window starts with.
 struct WindowStart {
@@ -145,6 +147,17 @@ class frmSelvane : public QMainWindow {  // NOLINT(readability-identifier-naming
   void mnuCopy_Click();
   void mnuImportSave_Click();
   void mnuExportSave_Click();
+  void mnuReadCard_Click();
+  void mnuWriteCard_Click();
+
+  // Card readers (frm_selvane_readers.cpp): a card read into a pane as a new, changed card, and a
+  // pane's card written onto the card in a reader after a backup of it is kept.
+  void ReadFromReader(int index);
+  void WriteToReader(int index);
+  void ShowReadCard(int index, CardImage card, std::string_view readerKey);
+  // closeEvent's part while a reader works: whether the window may close now. During a write it
+  // asks first; a stopped work closes the window once it has ended.
+  bool MayCloseDuringReaderWork();
 
   // Drag and drop (frm_selvane_drop.cpp): what a drop on a pane's list or path box would do.
   enum class DropKind { None, Card, Saves, Slot };
@@ -202,6 +215,10 @@ class frmSelvane : public QMainWindow {  // NOLINT(readability-identifier-naming
   int SourceEmu = 0;
   int PopupPane = 0;
   bool handling_ = false;
+
+  ReaderProgress* readerWork_ = nullptr;  // the reader's work under way, if any
+  bool readerWrites_ = false;             // that work writes to the card
+  bool closeAfterReaderWork_ = false;     // the window was closed during the work and asked to stop it
 };
 
 }  // namespace selvane::ui

@@ -1,0 +1,105 @@
+#include "ui/reader_progress.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+namespace selvane::ui {
+
+device::Timing ReaderTiming() {
+  const char* value = std::getenv("SELVANE_READER_TIMEOUT_MS");
+  const long ms = value == nullptr ? 0 : std::strtol(value, nullptr, 10);
+  return ms > 0 ? device::ScaledTiming(device::Millis(ms)) : device::Timing{};
+}
+
+ReaderProgress::ReaderProgress(const QString& title, QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("dlgReaderProgress"));
+  setWindowTitle(title);
+  setWindowModality(Qt::WindowModal);
+
+  lblStep_ = new QLabel(this);
+  lblStep_->setObjectName(QStringLiteral("lblStep"));
+  barFrames_ = new QProgressBar(this);
+  barFrames_->setObjectName(QStringLiteral("barFrames"));
+  barFrames_->setAccessibleName(QStringLiteral("Frames"));
+  barFrames_->setRange(0, static_cast<int>(device::kFrameCount));
+  barFrames_->setValue(0);
+  barFrames_->setFormat(QStringLiteral("%v of %m frames"));
+  barFrames_->setMinimumWidth(320);
+  btnCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+  btnCancel_->setObjectName(QStringLiteral("btnCancel"));
+  connect(btnCancel_, &QPushButton::clicked, this, &ReaderProgress::Stop);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(lblStep_);
+  layout->addWidget(barFrames_);
+  layout->addWidget(btnCancel_, 0, Qt::AlignRight);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void ReaderProgress::Run(const QString& firstStep, const Work& work) {
+  stop_ = false;
+  running_ = true;
+  btnCancel_->setEnabled(true);
+  lblStep_->setText(firstStep);
+  Show(0, device::kFrameCount);
+  // Posted to this dialog, the calls below run on the window's thread; any still queued when the
+  // dialog goes are dropped with it.
+  Reporter reporter;
+  reporter.progress = [this](std::size_t done, std::size_t total) {
+    QMetaObject::invokeMethod(
+        this, [this, done, total] { Show(done, total); }, Qt::QueuedConnection);
+  };
+  reporter.step = [this](const std::string& step) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, text = QString::fromLocal8Bit(step)] {
+          lblStep_->setText(text);
+          Show(0, device::kFrameCount);
+        },
+        Qt::QueuedConnection);
+  };
+  reporter.stop = &stop_;
+
+  QEventLoop loop;
+  const std::unique_ptr<QThread> thread(QThread::create([&work, &reporter] { work(reporter); }));
+  connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+  thread->start();
+  show();
+  loop.exec();
+  thread->wait();
+  running_ = false;
+  hide();
+}
+
+void ReaderProgress::Stop() {
+  if (!running_ || stop_) return;
+  stop_ = true;
+  btnCancel_->setEnabled(false);
+  lblStep_->setText(QStringLiteral("Stopping after the frame in flight..."));
+}
+
+void ReaderProgress::closeEvent(QCloseEvent* event) {
+  // The dialog goes when the work has ended; closing it asks the work to stop.
+  if (running_) {
+    Stop();
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+void ReaderProgress::Show(std::size_t done, std::size_t total) {
+  // A write with nothing to write has no frames; the bar shows it full rather than busy.
+  barFrames_->setMaximum(static_cast<int>(std::max<std::size_t>(total, 1)));
+  barFrames_->setValue(static_cast<int>(done));
+}
+
+}  // namespace selvane::ui
