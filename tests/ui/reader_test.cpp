@@ -1,0 +1,169 @@
+// The slot menu's card reader items against simulated readers on pseudo-terminals: the reader
+// dialog as a screen reader finds it, the progress and its Cancel, the card opened in the pane or
+// written onto the reader's card, and what each failure says and leaves.
+#include <QComboBox>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "slots/card_file.h"
+#include "slots/slot_list.h"
+#include "tests/device/pty_simulator.h"
+#include "tests/ui/window_fixture.h"
+#include "ui/reader_dialog.h"
+#include "ui/reader_progress.h"
+
+using selvane::device::ReaderKind;
+using selvane::testkit::ReaderFaults;
+
+// A read into `pane` (its card changed first when `changed`) from a simulated `kind` chosen in the
+// dialog as `chosen`, with the reader's `faults`, cancelled once `cancelAt` frames are done (-1
+// never); then the message shown, empty when the card opened in the pane.
+struct ReadCase {
+  int pane;
+  ReaderKind kind;
+  const char* chosen;
+  bool changed;
+  ReaderFaults faults;
+  int cancelAt;
+  const char* message;
+};
+// A write of pane 0's card onto a simulated reader's card that differs from it in frames 70 and
+// 200: the answers to the questions (the write's, then the close's when `closeAt` frames of the
+// backup are read), the reader's faults; then the frames written and what the message says.
+struct WriteCase {
+  std::vector<selvane::Answer> answers;
+  ReaderFaults faults;
+  int closeAt;
+  std::vector<int> written;
+  QStringList said;
+};
+Q_DECLARE_METATYPE(ReadCase)
+Q_DECLARE_METATYPE(WriteCase)
+
+namespace selvane {
+using testkit::PtySimulator;
+using testkit::SourceCard;
+using testkit::WhenModal;
+
+class ReaderTest : public QObject, testkit::WindowFixture {
+  Q_OBJECT
+
+  template <typename T>
+  static T* ByAccessibleName(QWidget* parent, const char* name) {
+    for (T* child : parent->findChildren<T*>()) {
+      if (child->accessibleName() == QLatin1String(name)) return child;
+    }
+    return nullptr;
+  }
+  // Once the reader dialog shows: `reader` chosen, `port` typed, and its default button pressed.
+  static void ChooseReader(const QString& reader, const QString& port) {
+    WhenModal<ui::ReaderDialog>([=](ui::ReaderDialog* dialog) {
+      auto* kinds = ByAccessibleName<QComboBox>(dialog, "Reader");
+      kinds->setCurrentIndex(kinds->findText(reader));
+      ByAccessibleName<QComboBox>(dialog, "Port")->setEditText(port);
+      for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        if (button->isDefault()) return QTest::mouseClick(button, Qt::LeftButton);
+      }
+      dialog->reject();
+    });
+  }
+  // Once the progress shows `frames` frames done, runs `act` (-1: never).
+  static void WhenFramesDone(int frames, const std::function<void(ui::ReaderProgress*)>& act) {
+    if (frames < 0) return;
+    WhenModal<ui::ReaderProgress>([=](ui::ReaderProgress* progress) { Poll(progress, frames, act); });
+  }
+  static void Poll(QPointer<ui::ReaderProgress> progress, int frames,
+                   const std::function<void(ui::ReaderProgress*)>& act) {
+    QTimer::singleShot(2, qApp, [=] {
+      if (!progress) return;
+      if (progress->findChild<QProgressBar*>()->value() < frames) return Poll(progress, frames, act);
+      act(progress);
+    });
+  }
+  static CardImage Changed(CardImage card) {
+    card[70 * kFrameSize + 5] ^= 0xFF;
+    card[200 * kFrameSize + 127] ^= 0x01;
+    return card;
+  }
+
+ private slots:
+  void initTestCase() {
+    StartTests();
+    qputenv("SELVANE_READER_TIMEOUT_MS", "40");
+  }
+  void init() {
+    StartTest();
+    qputenv("XDG_DATA_HOME", dir_->path().toLocal8Bit());
+  }
+  void cleanup() { QVERIFY(EndTest()); }
+
+  void readOpensTheCardInThePane_data() {
+    QTest::addColumn<ReadCase>("c");
+    ReaderFaults none, noCard, badSector, silent;
+    noCard.noCard = true;
+    badSector.frame = 17, badSector.badSector = true;
+    silent.frame = 5, silent.silentAt = true;
+    QTest::newRow("MemCARDuino into pane 0")
+        << ReadCase{0, ReaderKind::MemCarduino, "MemCARDuino", false, none, -1, ""};
+    QTest::newRow("found out: DexDrive into a changed pane 1")
+        << ReadCase{1, ReaderKind::DexDrive, "Find out", true, none, -1, ""};
+    QTest::newRow("cancelled") << ReadCase{0, ReaderKind::MemCarduino, "Find out", false, none, 100, ""};
+    QTest::newRow("no card") << ReadCase{0, ReaderKind::Ps1CardLink, "PS1CardLink", false, noCard, -1,
+                                         "frame 0: no card in the reader, or a bad sector"};
+    QTest::newRow("bad sector")
+        << ReadCase{1, ReaderKind::DexDrive, "DexDrive", false, badSector, -1, "frame 17: bad sector"};
+    QTest::newRow("silent")
+        << ReadCase{0, ReaderKind::MemCarduino, "MemCARDuino", false, silent, -1, "frame 5: no answer in time"};
+  }
+  void readOpensTheCardInThePane() {
+    QFETCH(ReadCase, c);
+    PtySimulator reader(c.kind);
+    const CardImage card = SourceCard().AddSave(8, 2, "READ", "SLUS-00800").Build();
+    reader.With([&](testkit::ReaderModel& model) { model.card = card, model.faults = c.faults; });
+    OpenTwo();
+    if (c.changed) {
+      ClickLine(c.pane, 0);
+      ChooseFromMenu(c.pane, "mnuDelete");
+      port_->Answering({Answer::No});
+    }
+    const Pane before = w_->pane(c.pane);
+    ChooseReader(QString::fromLatin1(c.chosen), QString::fromStdString(reader.Path()));
+    WhenFramesDone(c.cancelAt, [](ui::ReaderProgress* progress) {
+      QTest::mouseClick(progress->findChild<QPushButton*>(QStringLiteral("btnCancel")), Qt::LeftButton);
+    });
+    ChooseFromMenu(c.pane, "mnuReadCard");
+
+    const Pane& pane = w_->pane(c.pane);
+    QCOMPARE(port_->questions().size(), c.changed ? 1U : 0U);
+    const QStringList said = port_->MessageTexts().empty()
+                                 ? QStringList()
+                                 : QStringList{QString::fromStdString(port_->MessageTexts().back())};
+    QCOMPARE(said.filter(QLatin1String(c.message)).size(), *c.message ? 1 : 0);
+    QCOMPARE(port_->messages().size(), *c.message ? 1U : 0U);
+    if (*c.message || c.cancelAt >= 0) {
+      QCOMPARE(pane.image, before.image);
+      QCOMPARE(pane.path, before.path);
+      QCOMPARE(pane.cardModified, before.cardModified);
+      QVERIFY(reader.With([](testkit::ReaderModel& model) { return model.framesRead < 1024; }));
+      return;
+    }
+    QCOMPARE(pane.image, card);
+    QVERIFY(pane.cardModified);
+    QVERIFY(Box(c.pane)->text().endsWith(QLatin1String("-card.mcr")) && !QFileInfo::exists(Box(c.pane)->text()));
+    const auto listing = BuildSlotLines("card.mcr", card);
+    QStringList listed;
+    for (const std::string& line : listing->lines) listed << QString::fromStdString(line);
+    QCOMPARE(Shown(c.pane), listed);
+    // Save asks for the path and format.
+    port_->choices.push_back(FileChoice{Path("read.mcr").toStdString(), SaveDialogStartIndex("read.mcr", "")});
+    ChooseFromMenu(c.pane, "mnuSave");
+    QCOMPARE(ReadCardFile(Path("read.mcr").toStdString()).bytes, card);
+    QVERIFY(!pane.cardModified);
+  }
+};
+
+}  // namespace selvane
+
+QTEST_MAIN(selvane::ReaderTest)
+#include "reader_test.moc"
