@@ -108,7 +108,8 @@ void frmSelvane::ReadFromReader(int index) {
   } else if (!read.ok && !read.stopped && !progress.Stopped()) {
     port_->ShowMessage(choice.port + ": " + read.message + "\r\n" + CardName(index) + " was left as it was.",
                        MessageIcon::Exclamation);
-  } else if (read.ok) {
+  } else if (read.ok && !progress.Stopped()) {
+    // A Cancel that came as the last frame arrived still leaves the pane as it was.
     ShowReadCard(index, std::move(read.card), device::KindKey(reader.identity.kind));
   }
   if (closeAfterReaderWork_) close();

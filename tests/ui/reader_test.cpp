@@ -108,13 +108,18 @@ class ReaderTest : public QObject, testkit::WindowFixture {
         << ReadCase{0, ReaderKind::MemCarduino, "MemCARDuino", false, none, -1, ""};
     QTest::newRow("found out: DexDrive into a changed pane 1")
         << ReadCase{1, ReaderKind::DexDrive, "Find out", true, none, -1, ""};
-    QTest::newRow("cancelled") << ReadCase{0, ReaderKind::MemCarduino, "Find out", false, none, 100, ""};
-    QTest::newRow("no card") << ReadCase{0, ReaderKind::Ps1CardLink, "PS1CardLink", false, noCard, -1,
+    QTest::newRow("cancelled") << ReadCase{0, ReaderKind::MemCarduino, "Find out", false, none, 50, ""};
+    QTest::newRow("no card") << ReadCase{0,
+                                         ReaderKind::Ps1CardLink,
+                                         "PS1CardLink",
+                                         false,
+                                         noCard,
+                                         -1,
                                          "frame 0: no card in the reader, or a bad sector"};
-    QTest::newRow("bad sector")
-        << ReadCase{1, ReaderKind::DexDrive, "DexDrive", false, badSector, -1, "frame 17: bad sector"};
-    QTest::newRow("silent")
-        << ReadCase{0, ReaderKind::MemCarduino, "MemCARDuino", false, silent, -1, "frame 5: no answer in time"};
+    QTest::newRow("bad sector") << ReadCase{1,  ReaderKind::DexDrive,  "DexDrive", false, badSector,
+                                            -1, "frame 17: bad sector"};
+    QTest::newRow("silent") << ReadCase{0,  ReaderKind::MemCarduino,     "MemCARDuino", false, silent,
+                                        -1, "frame 5: no answer in time"};
   }
   void readOpensTheCardInThePane() {
     QFETCH(ReadCase, c);
@@ -160,6 +165,61 @@ class ReaderTest : public QObject, testkit::WindowFixture {
     ChooseFromMenu(c.pane, "mnuSave");
     QCOMPARE(ReadCardFile(Path("read.mcr").toStdString()).bytes, card);
     QVERIFY(!pane.cardModified);
+  }
+
+  void writeKeepsABackupAndWritesTheFramesThatDiffer_data() {
+    QTest::addColumn<WriteCase>("c");
+    ReaderFaults none, wrongWrite;
+    wrongWrite.frame = 200, wrongWrite.wrongWrites = 3;
+    QTest::newRow("answered No") << WriteCase{{Answer::No}, none, -1, {}, {}};
+    QTest::newRow("written") << WriteCase{{Answer::Yes},
+                                          none,
+                                          -1,
+                                          {70, 200},
+                                          {"Wrote 2 frames (70, 200) to the card in the MemCARDuino on ", "verified"}};
+    QTest::newRow("frame 200 does not read back")
+        << WriteCase{{Answer::Yes},
+                     wrongWrite,
+                     -1,
+                     {70, 200, 200, 200},
+                     {"Writing failed: frame 200: does not read back as written", "Frames written: 70."}};
+    QTest::newRow("window closed during the backup")
+        << WriteCase{{Answer::Yes, Answer::Yes}, none, 100, {}, {"Stopped.", "Nothing was written"}};
+  }
+  void writeKeepsABackupAndWritesTheFramesThatDiffer() {
+    QFETCH(WriteCase, c);
+    PtySimulator reader(ReaderKind::MemCarduino);
+    const CardImage onReader = Changed(SourceCard().Build());
+    reader.With([&](testkit::ReaderModel& model) { model.card = onReader, model.faults = c.faults; });
+    Open(Write("one.mcr"));
+    for (const Answer answer : c.answers) port_->Answering({answer});
+    ChooseReader(QStringLiteral("Find out"), QString::fromStdString(reader.Path()));
+    WhenFramesDone(c.closeAt, [this](ui::ReaderProgress*) { w_->close(); });
+    ChooseFromMenu(0, "mnuWriteCard");
+
+    const auto& questions = port_->questions();
+    QCOMPARE(questions.size(), c.answers.size());
+    QCOMPARE(questions[0].defaultAnswer, Answer::No);
+    const QString question = QString::fromStdString(questions[0].text);
+    QVERIFY2(
+        question.contains(
+            QStringLiteral("the MemCARDuino on %1 will be overwritten").arg(QString::fromStdString(reader.Path()))),
+        qPrintable(question));
+    QCOMPARE(w_->isVisible(), c.closeAt < 0);
+    const auto [written, card] =
+        reader.With([](testkit::ReaderModel& model) { return std::pair(model.framesWritten, model.card); });
+    QCOMPARE(written, c.written);
+    const QStringList backups = QDir(Path("Selvane/backups")).entryList(QDir::Files);
+    QCOMPARE(backups.size(), c.said.isEmpty() || c.closeAt >= 0 ? 0 : 1);
+    QCOMPARE(port_->messages().size(), c.said.isEmpty() ? 0U : 1U);
+    if (c.said.isEmpty()) return;
+    const QString said = QString::fromStdString(port_->messages()[0].text);
+    for (const QString& part : c.said) QVERIFY2(said.contains(part), qPrintable(said));
+    if (backups.isEmpty()) return;
+    QVERIFY2(said.contains(QLatin1String("The card as it was is kept in ") + Path("Selvane/backups/") + backups[0]),
+             qPrintable(said));
+    QCOMPARE(ReadCardFile(Path("Selvane/backups/" + backups[0]).toStdString()).bytes, onReader);
+    if (c.faults.wrongWrites == 0) QCOMPARE(card, w_->pane(0).image);
   }
 };
 

@@ -331,14 +331,18 @@ class WindowTest : public QObject, testkit::WindowFixture {
     }
   }
 
-  // The popup menu as the user reads it: captions, the keys it shows, separators, in order.
+  // The popup menu as the user reads it: captions, the keys it shows, separators, in order; the
+  // card reader items come last and have no keys.
   void popupMenuItemsAndTheirKeys() {
     QStringList items;
     for (QAction* action : Open().popupMenu()->actions()) items << (action->isSeparator() ? "-" : action->text());
     QCOMPARE(items, QStringList({"&Open...\tCtrl+O", "&New\tCtrl+N", "-", "&Save\tCtrl+S", "Save &As...\tCtrl+T", "-",
                                  "&Edit Slot\tCtrl+E", "&Delete Slot\tCtrl+X", "Clear All Slots", "-",
                                  "&Undelete/Mark as Deleted\tCtrl+U", "-", "&Move Slot\tCtrl+M", "&Copy Slot\tCtrl+C",
-                                 "-", "&Import Save...", "E&xport Save..."}));
+                                 "-", "&Import Save...", "E&xport Save..."})
+                        << "-"
+                        << "&Read from Card Reader..."
+                        << "&Write to Card Reader...");
   }
 
   // The window's own port shows real message boxes and file dialogs; each is closed from a timer.
