@@ -1,15 +1,19 @@
 // Takes the pictures of the window for the documentation: the narrow layout with the demo card,
 // the wide layout with two cards and a selected save, and the save card that a line shows on
-// hover, over a save with a Japanese title. Run it on an X server (scripts/screenshots.sh starts
-// one with Xvfb); it writes OUTPUT_FOLDER/screenshot-narrow.png, OUTPUT_FOLDER/screenshot-wide.png
-// and OUTPUT_FOLDER/screenshot-save-card.png, grabbed from the server as the screen shows them.
+// hover, over a save with a Japanese title, and the card reader dialog and its progress. Run it on
+// an X server (scripts/screenshots.sh starts one with Xvfb); it writes OUTPUT_FOLDER/screenshot-
+// narrow.png, -wide.png, -save-card.png, -reader.png and -reader-progress.png, grabbed from the
+// server as the screen shows them.
 // With a second folder it also writes the list with each save's icon put at the left of its line,
 // beside the list as it is, to judge whether the icons fit there.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -22,6 +26,8 @@
 #include "examples/demo_cards.h"
 #include "ui/frm_selvane.h"
 #include "ui/qt_title_decoder.h"
+#include "ui/reader_dialog.h"
+#include "ui/reader_progress.h"
 #include "ui/save_card.h"
 
 namespace {
@@ -122,6 +128,27 @@ void Select(QListWidget* list, int line) {
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(line)).center());
 }
 
+// The card reader dialog as it opens for a read, with a port typed, and the progress of a read a
+// third of the way through (its bar set here: no reader is read).
+bool GrabReaderDialogs(QWidget& window, const QString& out) {
+  selvane::ui::ReaderDialog dialog(selvane::ui::ReaderDialog::Direction::Read, 0, &window);
+  dialog.findChild<QComboBox*>(QStringLiteral("cboPort"))->setEditText(QStringLiteral("/dev/ttyUSB0"));
+  dialog.move(40, 40);
+  dialog.show();
+  if (!QTest::qWaitForWindowExposed(&dialog) || !Grab(dialog, out + QStringLiteral("/screenshot-reader.png"))) {
+    return false;
+  }
+  dialog.hide();
+  selvane::ui::ReaderProgress progress(QStringLiteral("Read Memory Card 1"), &window);
+  progress.findChild<QLabel*>(QStringLiteral("lblStep"))
+      ->setText(QStringLiteral("Reading the card in the MemCARDuino on /dev/ttyUSB0..."));
+  progress.findChild<QProgressBar*>()->setValue(384);
+  progress.move(40, 40);
+  progress.show();
+  return QTest::qWaitForWindowExposed(&progress) &&
+         Grab(progress, out + QStringLiteral("/screenshot-reader-progress.png"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -165,6 +192,7 @@ int main(int argc, char** argv) {
   Select(list0, 1);
   Select(window.findChild<QListWidget*>(QStringLiteral("lstSlot1")), 1);
   if (!Grab(window, out + QStringLiteral("/screenshot-wide.png"))) return 1;
+  if (!GrabReaderDialogs(window, out)) return 1;
   window.hide();
 
   // The save card over a save with a Japanese title.
