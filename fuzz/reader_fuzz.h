@@ -1,5 +1,5 @@
-// What the card reader fuzz targets share: a reader that answers honestly (the tests' model of
-// it) behind a transport that the input scripts. Before each command reaches the reader, one
+// What the card reader fuzz targets share: a reader that answers honestly (the simulated one)
+// behind a transport that the input scripts. Before each command reaches the reader, one
 // byte of the input says what the line does to it: nothing, lose the answer, flip a byte of the
 // answer or of the command, cut the answer short, add noise after it, or take the reader away.
 // Checked, for a whole-card read and a write with verify over every protocol:
@@ -12,27 +12,26 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 
 #include "device/card_transfer.h"
 #include "device/reader.h"
+#include "device/sim/reader_model.h"
 #include "examples/card_builder.h"
 #include "fuzz/fuzz_support.h"
-#include "tests/device/reader_model.h"
 
 namespace selvane::fuzz {
 
-class ScriptedTransport : public device::Transport {
+class ScriptedTransport : public sim::ModelTransport {
  public:
-  ScriptedTransport(testkit::ReaderModel& model, const std::uint8_t* script, std::size_t size)
-      : model_(model), script_(script), end_(script + size) {}
+  ScriptedTransport(sim::ReaderModel& model, const std::uint8_t* script, std::size_t size)
+      : ModelTransport(model), script_(script), end_(script + size) {}
 
   device::IoStatus Write(Bytes data) override {
-    if (gone_) return device::IoStatus::Gone;
+    if (model_.gone) return device::IoStatus::Gone;
     std::vector<std::uint8_t> command(data.begin(), data.end());
     const std::uint8_t action = Next(0);
     if (action == 0xFF) {
-      gone_ = true;
+      model_.gone = true;
       return device::IoStatus::Gone;
     }
     const int kind = action >> 4;
@@ -48,19 +47,6 @@ class ScriptedTransport : public device::Transport {
     return device::IoStatus::Ok;
   }
 
-  device::IoStatus ReadExact(MutableBytes out, device::Millis) override {
-    if (gone_) return device::IoStatus::Gone;
-    if (queue_.size() < out.size()) {
-      queue_.clear();
-      return device::IoStatus::TimedOut;
-    }
-    std::copy_n(queue_.begin(), out.size(), out.begin());
-    queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(out.size()));
-    return device::IoStatus::Ok;
-  }
-
-  void Drain() override { queue_.clear(); }
-
  private:
   std::uint8_t Next(std::uint8_t otherwise) { return script_ < end_ ? *script_++ : otherwise; }
   // One byte changed (never to itself), so that a checksum over the bytes must notice.
@@ -70,18 +56,15 @@ class ScriptedTransport : public device::Transport {
     bytes[at] ^= mask == 0 ? 1 : mask;
   }
 
-  testkit::ReaderModel& model_;
   const std::uint8_t* script_;
   const std::uint8_t* end_;
-  std::deque<std::uint8_t> queue_;
-  bool gone_ = false;
 };
 
 inline void RunReaderFuzz(device::ReaderKind kind, const std::uint8_t* data, std::size_t size) {
   static const CardImage kBefore = demo::CardBuilder().AddSave(1, 2, "Alpha").AddSave(5, 1, "Beta").RawCard();
   static const CardImage kAfter = demo::CardBuilder().AddSave(1, 3, "Alpha").AddSave(9, 2, "Gamma").RawCard();
   const std::uint8_t options = size > 0 ? data[0] : 0;
-  testkit::ReaderModel model(kind);
+  sim::ReaderModel model(kind);
   model.card = kBefore;
   ScriptedTransport transport(model, size > 0 ? data + 1 : data, size > 0 ? size - 1 : 0);
   // The scripted line answers at once or never: no wait needs any length.

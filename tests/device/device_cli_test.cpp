@@ -3,21 +3,23 @@
 // that a failed read leaves no file behind.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "device/sim/pty_simulator.h"
 #include "examples/card_builder.h"
 #include "tests/cli/cli_runner.h"
-#include "tests/device/pty_simulator.h"
 
 namespace selvane {
 namespace {
 namespace fs = std::filesystem;
 using device::ReaderKind;
+using sim::ReaderModel;
 using testkit::CliRun;
-using testkit::ReaderModel;
 
 CardImage CardA() { return demo::CardBuilder().AddSave(1, 2, "Alpha").AddSave(5, 1, "Beta", "SLES-00002").RawCard(); }
 CardImage CardB() { return demo::CardBuilder().AddSave(1, 3, "Alpha").AddSave(5, 1, "Beta", "SLES-00002").RawCard(); }
@@ -34,7 +36,7 @@ class ReaderCli : public testkit::CliFolder {
   CardImage Card() {
     return sim_.With([](ReaderModel& m) { return m.card; });
   }
-  testkit::PtySimulator sim_{ReaderKind::MemCarduino};
+  sim::PtySimulator sim_{ReaderKind::MemCarduino};
 };
 
 TEST_F(ReaderCli, ReadWritesTheCardInOutsFormat) {
@@ -53,7 +55,7 @@ TEST_F(ReaderCli, ReadWritesTheCardInOutsFormat) {
 
 TEST_F(ReaderCli, AFailedReadSaysWhyAndWritesNothing) {
   struct Case {
-    testkit::ReaderFaults faults;
+    sim::ReaderFaults faults;
     std::string reason;
   };
   const Case cases[] = {
@@ -67,7 +69,7 @@ TEST_F(ReaderCli, AFailedReadSaysWhyAndWritesNothing) {
   setenv("SELVANE_READER_TIMEOUT_MS", "50", 1);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.reason);
-    testkit::PtySimulator sim(ReaderKind::MemCarduino);
+    sim::PtySimulator sim(ReaderKind::MemCarduino);
     sim.With([&](ReaderModel& m) { m.faults = c.faults; });
     const std::string out = Path("card.mcr");
     const bool framed = c.reason.rfind("frame", 0) == 0;

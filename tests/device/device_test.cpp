@@ -7,14 +7,14 @@
 
 #include "device/card_transfer.h"
 #include "device/reader.h"
+#include "device/sim/pty_simulator.h"
 #include "examples/card_builder.h"
-#include "tests/device/pty_simulator.h"
 
 namespace selvane {
 namespace {
 using namespace device;
-using testkit::ReaderFaults;
-using testkit::ReaderModel;
+using sim::ReaderFaults;
+using sim::ReaderModel;
 
 // Answers are given time enough on a busy machine, while a board's wake-up is short: the
 // simulators answer at once. Tests of silence use the quick waits, given up in a fraction of a second.
@@ -27,8 +27,9 @@ CardImage CardB() { return demo::CardBuilder().AddSave(1, 3, "Alpha").AddSave(5,
 
 std::vector<int> DifferingFrames(const CardImage& a, const CardImage& b) {
   std::vector<int> frames;
-  for (int f = 0; f < 1024; ++f)
-    if (!std::equal(a.begin() + f * 128, a.begin() + f * 128 + 128, b.begin() + f * 128)) frames.push_back(f);
+  for (std::ptrdiff_t f = 0; f < 1024; ++f)
+    if (!std::equal(a.begin() + f * 128, a.begin() + (f + 1) * 128, b.begin() + f * 128))
+      frames.push_back(static_cast<int>(f));
   return frames;
 }
 
@@ -39,7 +40,7 @@ class Rig {
     if (kind == ReaderKind::Ps3Mca) {
       usb_ = std::make_unique<ReaderModel>(kind);
     } else {
-      pty_ = std::make_unique<testkit::PtySimulator>(kind);
+      pty_ = std::make_unique<sim::PtySimulator>(kind);
     }
   }
   template <typename F>
@@ -48,11 +49,11 @@ class Rig {
   }
   OpenedReader Open(std::optional<ReaderKind> kind, Timing timing = kTiming) {
     if (pty_) return OpenReader(pty_->Path(), kind, 0, timing);
-    return Identify(std::make_unique<testkit::ModelTransport>(*usb_), kind, 0, timing);
+    return Identify(std::make_unique<sim::ModelTransport>(*usb_), kind, 0, timing);
   }
 
  private:
-  std::unique_ptr<testkit::PtySimulator> pty_;
+  std::unique_ptr<sim::PtySimulator> pty_;
   std::unique_ptr<ReaderModel> usb_;
 };
 
@@ -180,12 +181,12 @@ TEST_P(Readers, EachFaultEndsAsItShould) {
 }
 
 TEST(ReaderIdentification, SilentDeviceAndCardSlots) {
-  testkit::PtySimulator silent(ReaderKind::MemCarduino);
+  sim::PtySimulator silent(ReaderKind::MemCarduino);
   silent.With([](ReaderModel& m) { m.faults.silent = true; });
   EXPECT_EQ(OpenReader(silent.Path(), std::nullopt, 0, kQuick).message,
             "no card reader answers (tried MemCARDuino, PS1CardLink and DexDrive)");
 
-  testkit::PtySimulator link(ReaderKind::Ps1CardLink);
+  sim::PtySimulator link(ReaderKind::Ps1CardLink);
   const OpenedReader second = OpenReader(link.Path(), std::nullopt, 1, kTiming);
   ASSERT_TRUE(second.protocol) << second.message;
   EXPECT_EQ(second.identity.version, 0x11);
@@ -193,7 +194,7 @@ TEST(ReaderIdentification, SilentDeviceAndCardSlots) {
   ASSERT_EQ(second.protocol->ReadFrame(0, frame), FrameStatus::Ok);
   EXPECT_EQ(link.With([](ReaderModel& m) { return m.selectedSlot; }), 1);
 
-  testkit::PtySimulator arduino(ReaderKind::MemCarduino);
+  sim::PtySimulator arduino(ReaderKind::MemCarduino);
   EXPECT_EQ(OpenReader(arduino.Path(), std::nullopt, 1, kTiming).message, "MemCARDuino has no card slot 2");
   EXPECT_EQ(OpenReader(arduino.Path(), ReaderKind::DexDrive, 0, kTiming).message, "no DexDrive answers");
   EXPECT_EQ(OpenReader("/nonexistent/tty", std::nullopt, 0, kTiming).message,

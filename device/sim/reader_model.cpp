@@ -1,9 +1,9 @@
-#include "tests/device/reader_model.h"
+#include "device/sim/reader_model.h"
 
 #include <algorithm>
 #include <string_view>
 
-namespace selvane::testkit {
+namespace selvane::sim {
 namespace {
 
 std::uint8_t Xor(Bytes data) {
@@ -65,12 +65,18 @@ bool ReaderModel::ReadFault(int frame, std::uint8_t& checksum) {
   return true;
 }
 
+Bytes ReaderModel::FrameOnCard(int frame) const {
+  return Bytes(card.data() + static_cast<std::size_t>(frame) * kFrameSize, kFrameSize);
+}
+
 void ReaderModel::Store(int frame, Bytes data) {
-  std::copy(data.begin(), data.end(), card.begin() + frame * 128);
+  const std::size_t at = static_cast<std::size_t>(frame) * kFrameSize;
+  std::copy(data.begin(), data.end(), card.begin() + static_cast<std::ptrdiff_t>(at));
   if (frame == faults.frame && faults.wrongWrites > 0) {
     --faults.wrongWrites;
-    card[frame * 128 + 77] ^= 0x10;
+    card[at + 77] ^= 0x10;
   }
+  if (frame == faults.frame && faults.holdWrite) holding = true;
   framesWritten.push_back(frame);
 }
 
@@ -97,7 +103,7 @@ bool ReaderModel::StepLink(std::vector<std::uint8_t>& out) {
         out.push_back(0xFF);
         break;
       }
-      const Bytes data(card.data() + frame * 128, 128);
+      const Bytes data = FrameOnCard(frame);
       Append(out, data);
       out.push_back(static_cast<std::uint8_t>(checksum ^ Xor(data)));
       out.push_back(0x47);
@@ -140,7 +146,7 @@ bool ReaderModel::StepDexDrive(std::vector<std::uint8_t>& out) {
   std::vector<std::uint8_t>& p = pending_;
   const std::string_view prefix = "IAI";
   for (std::size_t i = 0; i < std::min(p.size(), prefix.size()); ++i) {
-    if (p[i] != prefix[i]) {
+    if (p[i] != static_cast<std::uint8_t>(prefix[i])) {
       p.erase(p.begin());  // not a command: skip to the next "IAI"
       return true;
     }
@@ -189,40 +195,50 @@ bool ReaderModel::StepDexDrive(std::vector<std::uint8_t>& out) {
     return true;
   }
   if (code == 0x02) {
-    const int frame = command[5] << 8 | command[4];
-    if (!Asked(frame)) return true;
-    std::uint8_t checksum = static_cast<std::uint8_t>(command[4] ^ command[5]);
-    if (faults.noCard) {
-      out.push_back(0x22);
-    } else if (!ReadFault(frame, checksum)) {
-      out.push_back(0x21);
-    } else {
-      const Bytes data(card.data() + frame * 128, 128);
-      out.push_back(0x41);
-      Append(out, data);
-      out.push_back(static_cast<std::uint8_t>(checksum ^ Xor(data)));
-    }
-    return true;
+    DexRead(command, out);
+  } else if (code == 0x04) {
+    DexWrite(command, out);
+  } else {
+    out.push_back(0x21);
   }
-  if (code == 0x04) {
-    const int frame = command[4] << 8 | command[5];
-    if (!Asked(frame)) return true;
-    const Bytes data(command.data() + 8, 128);
-    const bool intact = command[6] == Flip(command[4]) && command[7] == Flip(command[5]) &&
-                        Xor(Bytes(command.data() + 4, 4 + 128)) == command[136];
-    if (faults.noCard) {
-      out.push_back(0x22);
-    } else if (!intact || frame >= kFrames || (frame == faults.frame && faults.badSector)) {
-      out.push_back(0x21);
-    } else {
-      const bool same = std::equal(data.begin(), data.end(), card.begin() + frame * 128);
-      Store(frame, data);
-      out.push_back(same ? 0x29 : 0x28);
-    }
-    return true;
-  }
-  out.push_back(0x21);
   return true;
+}
+
+// DexDrive's read (0x02): the frame number low byte first; 0x41, the frame and its checksum.
+void ReaderModel::DexRead(const std::vector<std::uint8_t>& command, std::vector<std::uint8_t>& out) {
+  const int frame = command[5] << 8 | command[4];
+  if (!Asked(frame)) return;
+  std::uint8_t checksum = static_cast<std::uint8_t>(command[4] ^ command[5]);
+  if (faults.noCard) {
+    out.push_back(0x22);
+  } else if (!ReadFault(frame, checksum)) {
+    out.push_back(0x21);
+  } else {
+    const Bytes data = FrameOnCard(frame);
+    out.push_back(0x41);
+    Append(out, data);
+    out.push_back(static_cast<std::uint8_t>(checksum ^ Xor(data)));
+  }
+}
+
+// DexDrive's write (0x04): the frame number high byte first, then both bytes bit-reversed, the
+// frame and a checksum; 0x29 when the card held those bytes already, 0x28 when they changed it.
+void ReaderModel::DexWrite(const std::vector<std::uint8_t>& command, std::vector<std::uint8_t>& out) {
+  const int frame = command[4] << 8 | command[5];
+  if (!Asked(frame)) return;
+  const Bytes data(command.data() + 8, 128);
+  const bool intact = command[6] == Flip(command[4]) && command[7] == Flip(command[5]) &&
+                      Xor(Bytes(command.data() + 4, 4 + 128)) == command[136];
+  if (faults.noCard) {
+    out.push_back(0x22);
+  } else if (!intact || frame >= kFrames || (frame == faults.frame && faults.badSector)) {
+    out.push_back(0x21);
+  } else {
+    const Bytes before = FrameOnCard(frame);
+    const bool same = std::equal(data.begin(), data.end(), before.begin());
+    Store(frame, data);
+    out.push_back(same ? 0x29 : 0x28);
+  }
 }
 
 // The PS3 adaptor: AA 40 asks the card type; AA 42, a length and the bytes to clock to the card,
@@ -262,6 +278,15 @@ bool ReaderModel::StepAdaptor(std::vector<std::uint8_t>& out) {
     Append(out, back);
     return true;
   }
+  if (read || write) CardExchange(sent, read, back);
+  Append(out, back);
+  return true;
+}
+
+// What the card sends back while the adaptor clocks a read (81 52) or write (81 57) command of
+// `sent` to it: the card's acknowledgements, and the frame with its checksum or the write's status.
+void ReaderModel::CardExchange(const std::vector<std::uint8_t>& sent, bool read, std::vector<std::uint8_t>& back) {
+  const int frame = sent[4] << 8 | sent[5];
   if (read) {
     back[6] = 0x5C;
     back[7] = 0x5D;
@@ -271,12 +296,12 @@ bool ReaderModel::StepAdaptor(std::vector<std::uint8_t>& out) {
     if (!ReadFault(frame, checksum)) {
       back[139] = 0xFF;
     } else {
-      const Bytes data(card.data() + frame * 128, 128);
+      const Bytes data = FrameOnCard(frame);
       std::copy(data.begin(), data.end(), back.begin() + 10);
       back[138] = static_cast<std::uint8_t>(checksum ^ Xor(data));
       back[139] = 0x47;
     }
-  } else if (write) {
+  } else {
     const Bytes data(sent.data() + 6, 128);
     back[135] = 0x5C;
     back[136] = 0x5D;
@@ -289,8 +314,6 @@ bool ReaderModel::StepAdaptor(std::vector<std::uint8_t>& out) {
       back[137] = 0x47;
     }
   }
-  Append(out, back);
-  return true;
 }
 
 device::IoStatus ModelTransport::Write(Bytes data) {
@@ -312,4 +335,4 @@ device::IoStatus ModelTransport::ReadExact(MutableBytes out, device::Millis) {
   return device::IoStatus::Ok;
 }
 
-}  // namespace selvane::testkit
+}  // namespace selvane::sim

@@ -1,7 +1,8 @@
-// Simulated card readers for the tests and the fuzz targets: each model takes the bytes a host
-// sends and gives the answers the reader would, from a 128 KiB card held in memory, with switches
-// for the faults real readers show. The models are written from the readers' published command
-// sets, not from Selvane's protocol code, so a mistake in either shows up as a failing test.
+// Simulated card readers for the tests, the fuzz targets and selvane-reader-sim: each model takes
+// the bytes a host sends and gives the answers the reader would, from a 128 KiB card held in
+// memory, with switches for the faults real readers show. The models are written from the readers'
+// published command sets, not from Selvane's protocol code, so a mistake in either shows up as a
+// failing test.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,7 @@
 #include "device/protocol.h"
 #include "device/transport.h"
 
-namespace selvane::testkit {
+namespace selvane::sim {
 
 using device::ReaderKind;
 
@@ -25,6 +26,7 @@ struct ReaderFaults {
   bool silentAt = false;   // the reader answers nothing from the moment `frame` is asked for
   bool silent = false;     // the reader answers nothing at all
   int wrongWrites = 0;     // this many writes of `frame` store one byte changed (and say all is well)
+  bool holdWrite = false;  // the answer to the write of `frame` waits until `holding` is cleared
 };
 
 class ReaderModel {
@@ -42,16 +44,22 @@ class ReaderModel {
   int selectedSlot = 0;  // PS1CardLink's card slot, as chosen with 0xA4
   bool gone = false;     // a goneAt fault fired: the simulator hangs up
   bool mute = false;     // a silentAt fault fired
+  bool holding = false;  // a holdWrite fault fired: the simulator keeps the answer until this is false
 
  private:
   // Handles one whole command at the front of `pending_`; false when it is not complete yet.
   bool StepLink(std::vector<std::uint8_t>& answer);
   bool StepDexDrive(std::vector<std::uint8_t>& answer);
   bool StepAdaptor(std::vector<std::uint8_t>& answer);
-  // The frame's bytes for a read answer (with faults), or false for a bad sector.
+  void DexRead(const std::vector<std::uint8_t>& command, std::vector<std::uint8_t>& answer);
+  void DexWrite(const std::vector<std::uint8_t>& command, std::vector<std::uint8_t>& answer);
+  void CardExchange(const std::vector<std::uint8_t>& sent, bool read, std::vector<std::uint8_t>& back);
+  // Notes that `frame` was asked for (a goneAt or silentAt fault fires); false once the reader is gone.
   bool Asked(int frame);
+  // A read of `frame`: false for a bad sector; a spoilt checksum while badChecksums lasts.
   bool ReadFault(int frame, std::uint8_t& checksum);
   void Store(int frame, Bytes data);
+  Bytes FrameOnCard(int frame) const;
 
   std::vector<std::uint8_t> pending_;
   bool dexReady_ = false;
@@ -59,7 +67,7 @@ class ReaderModel {
 };
 
 // A model behind the Transport interface, as the PS3 adaptor's USB endpoints are: a write is one
-// request packet, answers wait in a queue until read.
+// request packet, answers wait in a queue until read. A model that is gone refuses both.
 class ModelTransport : public device::Transport {
  public:
   explicit ModelTransport(ReaderModel& model) : model_(model) {}
@@ -72,4 +80,4 @@ class ModelTransport : public device::Transport {
   std::deque<std::uint8_t> queue_;
 };
 
-}  // namespace selvane::testkit
+}  // namespace selvane::sim
