@@ -46,6 +46,7 @@ ReaderProgress::ReaderProgress(const QString& title, QWidget* parent) : QDialog(
 
 void ReaderProgress::Run(const QString& firstStep, const Work& work) {
   stop_ = false;
+  showPending_ = false;
   running_ = true;
   btnCancel_->setEnabled(true);
   lblStep_->setText(firstStep);
@@ -53,9 +54,19 @@ void ReaderProgress::Run(const QString& firstStep, const Work& work) {
   // Posted to this dialog, the calls below run on the window's thread; any still queued when the
   // dialog goes are dropped with it.
   Reporter reporter;
+  // The worker keeps the latest count; one call at a time waits to show it, so the window's thread
+  // draws the bar once per turn of its event loop however fast the frames come.
   reporter.progress = [this](std::size_t done, std::size_t total) {
+    latest_ = std::uint64_t{done} << 32 | std::uint64_t{total};
+    if (showPending_.exchange(true)) return;
     QMetaObject::invokeMethod(
-        this, [this, done, total] { Show(done, total); }, Qt::QueuedConnection);
+        this,
+        [this] {
+          showPending_ = false;
+          const std::uint64_t latest = latest_;
+          Show(static_cast<std::size_t>(latest >> 32), static_cast<std::size_t>(latest & 0xFFFFFFFFU));
+        },
+        Qt::QueuedConnection);
   };
   reporter.step = [this](const std::string& step) {
     QMetaObject::invokeMethod(

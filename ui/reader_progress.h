@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -50,6 +51,9 @@ class ReaderProgress : public QDialog {
   QLabel* lblStep_ = nullptr;
   QProgressBar* barFrames_ = nullptr;
   QPushButton* btnCancel_ = nullptr;
+  // The frames done and the frames in all, as the worker last said: done in the high half.
+  std::atomic<std::uint64_t> latest_{0};
+  std::atomic<bool> showPending_{false};  // a call to show `latest_` is on its way
   std::atomic<bool> stop_{false};
   bool running_ = false;
 };
