@@ -36,6 +36,21 @@ ReaderProgress::ReaderProgress(const QString& title, QWidget* parent) : QDialog(
   btnCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
   btnCancel_->setObjectName(QStringLiteral("btnCancel"));
   connect(btnCancel_, &QPushButton::clicked, this, &ReaderProgress::Stop);
+  connect(
+      this, &ReaderProgress::progressed, this,
+      [this] {
+        showPending_ = false;
+        const std::uint64_t latest = latest_;
+        Show(static_cast<std::size_t>(latest >> 32), static_cast<std::size_t>(latest & 0xFFFFFFFFU));
+      },
+      Qt::QueuedConnection);
+  connect(
+      this, &ReaderProgress::stepped, this,
+      [this](const QString& step) {
+        lblStep_->setText(step);
+        Show(0, device::kFrameCount);
+      },
+      Qt::QueuedConnection);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lblStep_);
@@ -51,32 +66,16 @@ void ReaderProgress::Run(const QString& firstStep, const Work& work) {
   btnCancel_->setEnabled(true);
   lblStep_->setText(firstStep);
   Show(0, device::kFrameCount);
-  // Posted to this dialog, the calls below run on the window's thread; any still queued when the
-  // dialog goes are dropped with it.
+  // The worker's signals reach this dialog on the window's thread (queued); any still queued when
+  // the dialog goes are dropped with it. The worker keeps the latest count and one signal at a
+  // time waits to show it, so the bar is drawn once per turn of the event loop however fast the
+  // frames come.
   Reporter reporter;
-  // The worker keeps the latest count; one call at a time waits to show it, so the window's thread
-  // draws the bar once per turn of its event loop however fast the frames come.
   reporter.progress = [this](std::size_t done, std::size_t total) {
     latest_ = std::uint64_t{done} << 32 | std::uint64_t{total};
-    if (showPending_.exchange(true)) return;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-          showPending_ = false;
-          const std::uint64_t latest = latest_;
-          Show(static_cast<std::size_t>(latest >> 32), static_cast<std::size_t>(latest & 0xFFFFFFFFU));
-        },
-        Qt::QueuedConnection);
+    if (!showPending_.exchange(true)) emit progressed();
   };
-  reporter.step = [this](const std::string& step) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, text = QString::fromLocal8Bit(step)] {
-          lblStep_->setText(text);
-          Show(0, device::kFrameCount);
-        },
-        Qt::QueuedConnection);
-  };
+  reporter.step = [this](const std::string& step) { emit stepped(QString::fromLocal8Bit(step)); };
   reporter.stop = &stop_;
 
   QEventLoop loop;

@@ -41,6 +41,11 @@ class ReaderProgress : public QDialog {
   void Stop();
   bool Stopped() const { return stop_; }
 
+ signals:
+  // Sent from the worker's thread: a new count in `latest_`, a new step.
+  void progressed();
+  void stepped(const QString& step);
+
  protected:
   void reject() override { Stop(); }
   void closeEvent(QCloseEvent* event) override;
