@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <ctime>
+#include <utility>
 
 #include "core/card.h"
 #include "device/card_transfer.h"
@@ -112,7 +113,8 @@ void frmSelvane::ReadFromReader(int index) {
     // A Cancel that came as the last frame arrived still leaves the pane as it was.
     ShowReadCard(index, std::move(read.card), device::KindKey(reader.identity.kind));
   }
-  if (closeAfterReaderWork_) close();
+  // Once only: a close that the modified question then cancels leaves the window open for good.
+  if (std::exchange(closeAfterReaderWork_, false)) close();
 }
 
 void frmSelvane::ShowReadCard(int index, CardImage card, std::string_view readerKey) {
@@ -169,7 +171,8 @@ void frmSelvane::WriteToReader(int index) {
     port_->ShowMessage(WriteMessage(run, on, index), done ? MessageIcon::Information : MessageIcon::Exclamation);
   }
   readerWork_ = nullptr;
-  if (closeAfterReaderWork_) close();
+  // Once only: a close that the modified question then cancels leaves the window open for good.
+  if (std::exchange(closeAfterReaderWork_, false)) close();
 }
 
 bool frmSelvane::MayCloseDuringReaderWork() {
