@@ -12,6 +12,7 @@
 #include "cli/slot_commands.h"
 #include "core/file_io.h"
 #include "slots/card_file.h"
+#include "slots/file_actions.h"
 #include "slots/slot_list.h"
 
 namespace selvane::cli {
@@ -215,23 +216,15 @@ int RunConvert(const std::string& source, const std::string& target, Streams io)
 int RunNew(const std::string& target, bool force, Streams io) {
   CliPort port(io.err);
   port.SetSubject(target);
-  if (!FormatFromPath(target)) {
-    port.ShowMessage(text::kFormatNotSupported, MessageIcon::Information);
-    return kExitFailed;
-  }
   // An empty card in place of a card the user still has would lose every save on it.
   std::error_code error;
-  if (!force && std::filesystem::exists(std::filesystem::symlink_status(target, error))) {
+  if (!force && FormatFromPath(target) && std::filesystem::exists(std::filesystem::symlink_status(target, error))) {
     port.Print("already exists (--force replaces it)");
     return kExitFailed;
   }
-  // The window's New: an empty raw card saved through SaveCard in the format the name gives.
   Pane pane;
-  pane.path = target;
-  pane.image = EmptyCard();
-  pane.cardFormat = std::string(FormatKey(Format::Mcr));
   std::string outputExt;
-  return SaveCard(target, pane, outputExt, port) == SaveOutcome::Saved ? kExitOk : kExitFailed;
+  return NewCard(pane, target, outputExt, port) == Outcome::Done ? kExitOk : kExitFailed;
 }
 
 }  // namespace selvane::cli

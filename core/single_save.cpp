@@ -9,8 +9,6 @@
 namespace selvane {
 namespace {
 
-constexpr std::uint8_t kPsvMagic[4] = {0, 'V', 'S', 'P'};
-
 bool HasAt(Bytes data, std::size_t offset, std::string_view text) {
   const Bytes part = ClipRead(data, offset, text.size());
   return part.size() == text.size() && std::equal(text.begin(), text.end(), part.begin(),
@@ -36,65 +34,127 @@ SaveFileRead Refused(SaveFileKind kind, std::string problem) {
   return read;
 }
 
-constexpr std::string_view KindName(SaveFileKind kind) {
-  switch (kind) {
-    case SaveFileKind::Mcs:
-      return ".mcs save";
-    case SaveFileKind::ShortHeader:
-      return "save with a 54-byte header";
-    case SaveFileKind::Raw:
-      return "raw save";
-    case SaveFileKind::Psv:
-      return ".psv save";
-  }
-  return "save";
-}
-
 bool IsSeparator(char c) { return c == '.' || c == '-' || c == ' ' || c == '_'; }
 bool IsRegionLetter(char c) { return c == 'A' || c == 'E' || c == 'I'; }
 
-// Where the blocks of a save file of `kind` start and the save's name, or why its header is
-// refused (empty when it is not).
-std::string HeaderOf(SaveFileKind kind, std::string_view path, Bytes content, std::size_t& start, std::string& name) {
-  switch (kind) {
-    case SaveFileKind::Mcs:
-      start = kMcsHeaderSize;
-      name = NameField(content, kEntrySaveName, kSaveNameLength);
-      break;
-    case SaveFileKind::ShortHeader:
-      start = kShortHeaderSize;
-      name = NameField(content, 0, kShortHeaderNameSize);
-      break;
-    case SaveFileKind::Raw:
-      name = RawSaveNameFromPath(path);
-      break;
-    case SaveFileKind::Psv: {
-      if (content.size() < psv::kHeaderSize)
-        return "it has " + std::to_string(content.size()) + " bytes, less than a .psv header";
-      if (ReadLe32(content, psv::kPlatform) != psv::kPlatformPs1)
-        return "it is no PlayStation save (a PlayStation 2 .psv?)";
-      const std::uint32_t offset = ReadLe32(content, psv::kDataOffset), size = ReadLe32(content, psv::kDataSize);
-      if (offset != psv::kHeaderSize || size != content.size() - psv::kHeaderSize)
-        return "its header gives " + std::to_string(size) + " bytes of save data at " + std::to_string(offset) +
-               ", the file holds " + std::to_string(content.size() - psv::kHeaderSize) + " after its header";
-      start = psv::kHeaderSize;
-      name = NameField(content, psv::kName, kSaveNameLength);
-      break;
-    }
-  }
+// Why a .psv's header is refused, or nothing: a PlayStation save's data right after the header.
+std::string PsvHeaderProblem(Bytes content) {
+  if (content.size() < psv::kHeaderSize)
+    return "it has " + std::to_string(content.size()) + " bytes, less than a .psv header";
+  if (ReadLe32(content, psv::kPlatform) != psv::kPlatformPs1)
+    return "it is no PlayStation save (a PlayStation 2 .psv?)";
+  const std::uint32_t offset = ReadLe32(content, psv::kDataOffset), size = ReadLe32(content, psv::kDataSize);
+  if (offset != psv::kHeaderSize || size != content.size() - psv::kHeaderSize)
+    return "its header gives " + std::to_string(size) + " bytes of save data at " + std::to_string(offset) +
+           ", the file holds " + std::to_string(content.size() - psv::kHeaderSize) + " after its header";
   return {};
+}
+
+// The seed of every .psv Selvane writes: a PS3 takes any seed the signature was made with.
+constexpr std::array<std::uint8_t, psv::kSeedSize> kPsvSeed = {'S', 'e', 'l', 'v', 'a', 'n', 'e', ' ', 'P', 'S',
+                                                               'V', ' ', 's', 'e', 'e', 'd', ' ', '0', '0', '1'};
+std::vector<std::uint8_t> WritePsvFixedSeed(const SingleSave& save) { return WritePsv(save, kPsvSeed); }
+
+using namespace std::string_view_literals;
+// In this order: no content is told as two kinds (a .psv starts with a zero, the others do not;
+// .mcs, the 54-byte kind and raw leave different remainders of 8192), and the dialogs list the
+// kinds they offer in it.
+constexpr SaveKindFacts kSaveKinds[] = {
+    {SaveFileKind::Mcs,
+     {".mcs", ".ps1"},
+     "Q",
+     0,
+     kMcsHeaderSize,
+     true,
+     true,
+     kEntrySaveName,
+     kSaveNameLength,
+     WriteMcs,
+     ".mcs save",
+     "",
+     "PlayStation save"},
+    {SaveFileKind::Psv,
+     {".psv"},
+     "\0VSP"sv,
+     0,
+     psv::kHeaderSize,
+     false,
+     true,
+     psv::kName,
+     kSaveNameLength,
+     WritePsvFixedSeed,
+     ".psv save",
+     "",
+     "PS3 save"},
+    {SaveFileKind::ShortHeader,
+     {},
+     "SC",
+     kShortHeaderSize,
+     kShortHeaderSize,
+     true,
+     true,
+     0,
+     kShortHeaderNameSize,
+     nullptr,
+     "save with a 54-byte header",
+     "a 54-byte header",
+     ""},
+    {SaveFileKind::Raw,
+     {},
+     "SC",
+     0,
+     0,
+     true,
+     false,
+     0,
+     0,
+     WriteRawSave,
+     "raw save",
+     "raw blocks starting with \"SC\"",
+     "Raw save"},
+};
+
+// The list "a, b, c or d".
+std::string ListText(const std::vector<std::string_view>& items, std::string_view last) {
+  std::string text;
+  for (std::size_t i = 0; i < items.size(); ++i)
+    text += std::string(i == 0 ? "" : (i + 1 == items.size() ? last : ", ")) + std::string(items[i]);
+  return text;
 }
 
 }  // namespace
 
+std::span<const SaveKindFacts> SaveKindTable() { return kSaveKinds; }
+
+const SaveKindFacts& SaveKindFactsOf(SaveFileKind kind) {
+  return *std::find_if(std::begin(kSaveKinds), std::end(kSaveKinds), [kind](const auto& f) { return f.kind == kind; });
+}
+
+std::string SingleSaveKindsText() {
+  std::vector<std::string_view> items;
+  for (const SaveKindFacts& facts : kSaveKinds) {
+    for (std::string_view ext : facts.extensions)
+      if (!ext.empty()) items.push_back(ext);
+    if (!facts.looksLike.empty()) items.push_back(facts.looksLike);
+  }
+  return ListText(items, " or ");
+}
+
+std::string WrittenSaveExtensionsText() {
+  std::vector<std::string_view> items;
+  for (const SaveKindFacts& facts : kSaveKinds) {
+    for (std::string_view ext : facts.extensions)
+      if (!ext.empty() && facts.write) items.push_back(ext);
+  }
+  return ListText(items, ", ");
+}
+
 std::optional<SaveFileKind> DetectSaveFileKind(Bytes content) {
-  const std::size_t size = content.size();
-  if (size == kRawCardSize) return std::nullopt;
-  if (size >= sizeof kPsvMagic && std::equal(std::begin(kPsvMagic), std::end(kPsvMagic), content.begin()))
-    return SaveFileKind::Psv;
-  if (HasAt(content, 0, "Q") && BlocksAfter(size, kMcsHeaderSize)) return SaveFileKind::Mcs;
-  if (HasAt(content, kShortHeaderSize, "SC") && BlocksAfter(size, kShortHeaderSize)) return SaveFileKind::ShortHeader;
-  if (HasAt(content, 0, "SC") && size % kBlockSize == 0) return SaveFileKind::Raw;
+  if (content.size() == kRawCardSize) return std::nullopt;
+  for (const SaveKindFacts& facts : kSaveKinds) {
+    if (HasAt(content, facts.magicAt, facts.magic) && (!facts.wholeBlocks || BlocksAfter(content.size(), facts.header)))
+      return facts.kind;
+  }
   return std::nullopt;
 }
 
@@ -135,22 +195,22 @@ SaveFileRead ReadSaveFile(std::string_view path, Bytes content) {
   const bool wholeBlocks = !content.empty() && content.size() % kBlockSize == 0;
   if ((!kind || kind == SaveFileKind::Psv) && wholeBlocks && SaveFileKindOfPath(path) == SaveFileKind::Raw)
     kind = SaveFileKind::Raw;
-  if (!kind) {
-    return Refused(SaveFileKind::Raw,
-                   "it is no single save (.mcs, .ps1, .psv, a 54-byte header or raw blocks starting with \"SC\")");
-  }
+  if (!kind) return Refused(SaveFileKind::Raw, "it is no single save (" + SingleSaveKindsText() + ")");
   SaveFileRead read;
   read.kind = *kind;
+  const SaveKindFacts& facts = SaveKindFactsOf(*kind);
+  if (*kind == SaveFileKind::Psv) {
+    if (std::string problem = PsvHeaderProblem(content); !problem.empty()) return Refused(*kind, std::move(problem));
+  }
+  const std::size_t start = facts.header;
   SingleSave save;
-  std::size_t start = 0;
-  if (std::string problem = HeaderOf(*kind, path, content, start, save.name); !problem.empty())
-    return Refused(*kind, std::move(problem));
+  save.name = facts.nameInHeader ? NameField(content, facts.nameAt, facts.nameSize) : RawSaveNameFromPath(path);
   const std::size_t data = content.size() - start;
   if (data % kBlockSize != 0)
     return Refused(*kind, "its " + std::to_string(data) + " bytes of save data are no whole number of blocks");
   const std::size_t blocks = data / kBlockSize;
   if (blocks < 1 || blocks > static_cast<std::size_t>(kMaxSaveBlocks)) return Refused(*kind, BlockCountProblem(blocks));
-  if (save.name.empty()) return Refused(*kind, "the " + std::string(KindName(*kind)) + " has no directory name");
+  if (save.name.empty()) return Refused(*kind, "the " + std::string(facts.name) + " has no directory name");
   const Bytes blockBytes = ClipRead(content, start, data);
   save.blocks.assign(blockBytes.begin(), blockBytes.end());
   read.firstBlockWithoutSc = !HasAt(content, start, "SC");
@@ -201,7 +261,8 @@ std::vector<std::uint8_t> WriteRawSave(const SingleSave& save) { return save.blo
 
 std::vector<std::uint8_t> WritePsv(const SingleSave& save, std::span<const std::uint8_t, psv::kSeedSize> seed) {
   std::vector<std::uint8_t> file(psv::kHeaderSize, 0);
-  std::copy(std::begin(kPsvMagic), std::end(kPsvMagic), file.begin());
+  const std::string_view magic = SaveKindFactsOf(SaveFileKind::Psv).magic;
+  std::copy(magic.begin(), magic.end(), file.begin());
   std::copy(seed.begin(), seed.end(), file.begin() + psv::kSeed);
   WriteLe32(file, psv::kSeedFieldSize, psv::kSeedSize);
   WriteLe32(file, psv::kPlatform, psv::kPlatformPs1);
@@ -223,8 +284,9 @@ std::optional<SaveFileKind> SaveFileKindOfPath(std::string_view path) {
   const std::size_t dot = name.rfind('.');
   if (dot == std::string_view::npos || dot == 0) return SaveFileKind::Raw;
   const std::string ext = AsciiLower(name.substr(dot));
-  if (ext == ".mcs" || ext == ".ps1") return SaveFileKind::Mcs;
-  if (ext == ".psv") return SaveFileKind::Psv;
+  for (const SaveKindFacts& facts : kSaveKinds) {
+    if (std::find(facts.extensions.begin(), facts.extensions.end(), ext) != facts.extensions.end()) return facts.kind;
+  }
   return std::nullopt;
 }
 

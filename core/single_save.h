@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,9 +48,39 @@ struct SaveFileRead {
   bool firstBlockWithoutSc = false;
 };
 
-// The kind of save a file holds, told by its content: "\0VSP" is .psv; "Q" at 0 with (size − 128)
-// a multiple of 8192 is .mcs; "SC" at 54 with (size − 54) a multiple of 8192 is the 54-byte kind;
-// a multiple of 8192 starting with "SC" is raw. nullopt for anything else (a whole card included).
+// One row of the save-kind table: how a file of the kind is told by its content, where its blocks
+// start and where the save's name comes from, the extensions that name it, the writer of its files
+// and the words that messages, dialogs and selvane-cli's help use for it. Detection, reading,
+// SaveFileKindOfPath, the single-save dialogs and the help all read the table, in its order.
+struct SaveKindFacts {
+  SaveFileKind kind;
+  std::array<std::string_view, 2> extensions;  // lower case with the dot, the written one first; none
+  std::string_view magic;                      // what the content holds at magicAt
+  std::size_t magicAt;
+  std::size_t header;  // bytes before the first block
+  bool wholeBlocks;    // told only when the bytes after the header are a whole number of blocks
+  bool nameInHeader;   // the name is the header's field at nameAt (else the file's name gives it)
+  std::size_t nameAt;
+  std::size_t nameSize;  // the field's bytes; the name is its text up to the first zero, at most 20
+  std::vector<std::uint8_t> (*write)(const SingleSave&);  // nullptr: never written
+  std::string_view name;                                  // in a refusal: "the .mcs save has no directory name"
+  std::string_view looksLike;                             // in the list of single saves, for a kind no extension names
+  std::string_view dialog;                                // the single-save dialogs' entry; empty: none
+};
+std::span<const SaveKindFacts> SaveKindTable();
+const SaveKindFacts& SaveKindFactsOf(SaveFileKind kind);
+
+// What a single save is, for a refusal and for selvane-cli's help: the kinds' extensions, then
+// what the others look like (".mcs, .ps1, .psv, a 54-byte header or raw blocks starting with "SC"").
+std::string SingleSaveKindsText();
+// The extensions of the kinds that are written: ".mcs, .ps1, .psv".
+std::string WrittenSaveExtensionsText();
+
+// The kind of save a file holds, told by its content: the first row of the save-kind table whose
+// magic is at its place (with whole blocks after the header where the row asks for them): "Q" at 0
+// with (size − 128) a multiple of 8192 is .mcs; "\0VSP" is .psv; "SC" at 54 with (size − 54) a
+// multiple of 8192 is the 54-byte kind; a multiple of 8192 starting with "SC" is raw. nullopt for
+// anything else (a whole card included).
 std::optional<SaveFileKind> DetectSaveFileKind(Bytes content);
 
 // Reads the save in `content`, a file at `path` (the path gives a raw save its name; a path
@@ -74,13 +105,14 @@ std::array<std::uint8_t, kFrameSize> BuildDirectoryFrame(std::string_view name, 
                                                          std::uint16_t nextSlot);
 
 // The file of each kind for a save of 1..15 blocks. The .psv gets `seed` and is signed when
-// signing is available (its signature field is zero otherwise).
+// signing is available (its signature field is zero otherwise); the table's .psv writer gives
+// every file one fixed seed.
 std::vector<std::uint8_t> WriteMcs(const SingleSave& save);
 std::vector<std::uint8_t> WriteRawSave(const SingleSave& save);
 std::vector<std::uint8_t> WritePsv(const SingleSave& save, std::span<const std::uint8_t, psv::kSeedSize> seed);
 
-// The kind an export path names: ".mcs"/".ps1" (any case), ".psv", or raw for a name without
-// extension; nullopt for any other extension.
+// The kind an export path names by the table's extensions: ".mcs"/".ps1" (any case), ".psv", or
+// raw for a name without extension; nullopt for any other extension.
 std::optional<SaveFileKind> SaveFileKindOfPath(std::string_view path);
 
 }  // namespace selvane

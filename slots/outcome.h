@@ -13,6 +13,7 @@ enum class Outcome {
   NotASave,            // the line's entry holds no save to mark or undelete ("Select a slot")
   CardFull,            // the save has not enough lines on the target ("The memory card is full.")
   Declined,            // a question was answered No (importing a save whose name the card already has)
+  FileRefused,         // a file could not be read as a save, or written; its message was shown
 };
 
 // The comparison's answer; Refused after "Memory card format not supported" or a missing selection.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 
 #include "core/card.h"
 #include "core/file_io.h"
@@ -10,37 +11,34 @@
 namespace selvane {
 namespace {
 
-// The single-save dialogs' entries, in list order, with the kind each writes.
-struct SaveEntry {
-  std::string_view description;
-  std::string_view patterns;
-  SaveFileKind kind;
-};
-constexpr SaveEntry kSaveEntries[] = {
-    {"PlayStation save (*.mcs;*.ps1)", "*.mcs;*.ps1", SaveFileKind::Mcs},
-    {"PS3 save (*.psv)", "*.psv", SaveFileKind::Psv},
-    {"Raw save (*.*)", "*.*", SaveFileKind::Raw},
-};
+// The single-save dialogs' entries: the kinds of the save-kind table that have one, in its order.
+std::vector<const SaveKindFacts*> DialogKinds() {
+  std::vector<const SaveKindFacts*> kinds;
+  for (const SaveKindFacts& facts : SaveKindTable())
+    if (!facts.dialog.empty()) kinds.push_back(&facts);
+  return kinds;
+}
+
+// An entry's patterns: its kind's extensions, or every file for a kind no extension names.
+std::string Patterns(const SaveKindFacts& facts) {
+  std::string patterns;
+  for (std::string_view ext : facts.extensions)
+    if (!ext.empty()) patterns += (patterns.empty() ? "*" : ";*") + std::string(ext);
+  return patterns.empty() ? "*.*" : patterns;
+}
 
 std::string SaveEntriesFilter() {
   std::string filter;
-  for (const SaveEntry& entry : kSaveEntries) {
+  for (const SaveKindFacts* kind : DialogKinds()) {
     if (!filter.empty()) filter += '|';
-    filter += std::string(entry.description) + "|" + std::string(entry.patterns);
+    const std::string patterns = Patterns(*kind);
+    filter.append(kind->dialog).append(" (").append(patterns).append(")|").append(patterns);
   }
   return filter;
 }
 
-std::string_view ExtensionOf(SaveFileKind kind) {
-  switch (kind) {
-    case SaveFileKind::Mcs:
-      return ".mcs";
-    case SaveFileKind::Psv:
-      return ".psv";
-    default:
-      return "";
-  }
-}
+// The extension a file of `kind` is written with; none for raw.
+std::string_view ExtensionOf(SaveFileKind kind) { return SaveKindFactsOf(kind).extensions[0]; }
 
 // The characters of a save name that a PS3 keeps as they are at the start of a .psv file's name.
 constexpr std::size_t kPsvPlainPrefix = 12;
@@ -116,18 +114,19 @@ std::string SaveFileName(std::string_view saveName, SaveFileKind kind) {
 
 std::vector<std::string> SaveFileNamesPerEntry(std::string_view saveName, std::string_view folder) {
   std::vector<std::string> names;
-  for (const SaveEntry& entry : kSaveEntries) {
-    const std::string name = SaveFileName(saveName, entry.kind);
-    names.push_back(folder.empty() ? name : std::string(folder) + "/" + name);
+  for (const SaveKindFacts* kind : DialogKinds()) {
+    const std::string name = SaveFileName(saveName, kind->kind);
+    names.push_back(folder.empty() ? name : (std::filesystem::path(folder) / name).string());
   }
   return names;
 }
 
 ExportTarget ExportTargetFor(std::string_view chosen, int filterIndex) {
-  const auto at = static_cast<std::size_t>(std::clamp(filterIndex, 1, static_cast<int>(std::size(kSaveEntries))) - 1);
-  const SaveFileKind kind = kSaveEntries[at].kind;
-  if (kind == SaveFileKind::Raw || SaveFileKindOfPath(chosen) == kind) return {std::string(chosen), kind};
-  return {std::string(chosen) + std::string(ExtensionOf(kind)), kind};
+  const std::vector<const SaveKindFacts*> kinds = DialogKinds();
+  const auto at = static_cast<std::size_t>(std::clamp(filterIndex, 1, static_cast<int>(kinds.size())) - 1);
+  const SaveFileKind kind = kinds[at]->kind;
+  if (ExtensionOf(kind).empty() || SaveFileKindOfPath(chosen) == kind) return {chosen, kind};
+  return {std::string(chosen) + std::string(ExtensionOf(kind)), kind, true};
 }
 
 std::string text::SaveFileRefused(std::string_view path, std::string_view problem) {

@@ -3,6 +3,7 @@
 // dialogs' filter with the kind of file each of its entries writes.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,7 +46,8 @@ std::string SaveFileName(std::string_view saveName, SaveFileKind kind);
 std::vector<std::string> SaveFileNamesPerEntry(std::string_view saveName, std::string_view folder);
 
 namespace filters {
-// The single-save dialogs' filter: .mcs/.ps1, .psv, raw (any file).
+// The single-save dialogs' filter, one entry per kind the save-kind table offers: .mcs/.ps1, .psv,
+// raw (any file).
 extern const std::string kSingleSaves;
 }  // namespace filters
 
@@ -53,8 +55,9 @@ extern const std::string kSingleSaves;
 // blocks to the path as typed; the other entries keep a path whose extension is theirs (".ps1"
 // counts as ".mcs") and append theirs to any other.
 struct ExportTarget {
-  std::string path;
+  std::filesystem::path path;
   SaveFileKind kind = SaveFileKind::Mcs;
+  bool extensionAppended = false;  // the path is the one chosen with an extension added
 };
 ExportTarget ExportTargetFor(std::string_view chosen, int filterIndex);
 

@@ -34,9 +34,6 @@ std::size_t LandSaveBlock(MutableBytes image, std::size_t offset, const SingleSa
          WriteClipped(image, offset + SaveBlockOffset(slot), block);
 }
 
-constexpr std::array<std::uint8_t, psv::kSeedSize> kPsvSeed = {'S', 'e', 'l', 'v', 'a', 'n', 'e', ' ', 'P', 'S',
-                                                               'V', ' ', 's', 'e', 'e', 'd', ' ', '0', '0', '1'};
-
 }  // namespace
 
 std::string text::SameNameQuestion(std::string_view name) {
@@ -75,10 +72,7 @@ Outcome ImportSave(Pane& pane, const SingleSave& save, UserPort& port) {
   const Landing landing = detail::PlanLanding(pane, *offset, blocks, chosen, [&](MutableBytes image, int i, int slot) {
     LandSaveBlock(image, 0, save, i, slot, kEndOfChain);
   });
-  if (landing.count < blocks) {
-    port.ShowMessage(text::kCardFull, MessageIcon::Information);
-    return Outcome::CardFull;
-  }
+  if (landing.count < blocks) return Outcome::CardFull;  // the caller names the save that does not fit
   for (int i = 0; i < blocks; ++i) {
     const auto at = static_cast<std::size_t>(i);
     const std::uint16_t next = i + 1 < blocks ? NextSlotValue(SlotOfLine(landing.lines[at + 1])) : kEndOfChain;
@@ -125,16 +119,9 @@ TakenSave TakeSave(const Pane& pane, UserPort& port) {
 }
 
 std::vector<std::uint8_t> SaveFileContent(const SingleSave& save, SaveFileKind kind) {
-  switch (kind) {
-    case SaveFileKind::Mcs:
-    case SaveFileKind::ShortHeader:  // never written: .mcs is the header-carrying kind we write
-      return WriteMcs(save);
-    case SaveFileKind::Psv:
-      return WritePsv(save, kPsvSeed);
-    case SaveFileKind::Raw:
-      break;
-  }
-  return WriteRawSave(save);
+  // A kind that is never written (the 54-byte one) is written as .mcs, the kind with a header.
+  const auto write = SaveKindFactsOf(kind).write;
+  return write ? write(save) : WriteMcs(save);
 }
 
 }  // namespace selvane

@@ -23,12 +23,12 @@ std::optional<int> LineOfSaveNamed(const Pane& pane, std::string_view name);
 
 // ImportSave: places `save` (1 to 15 blocks) on the pane's card, whole or not at all: its first
 // block on the selected line when that is free, else on the first free line; each later block on
-// the first free line of the list as rebuilt after the block before it ("The memory card is full."
-// when the lines do not suffice). Each landed block gets a directory frame built for the card:
-// status 0x51, 0x52..., last 0x53; the whole save's size and its name in the first frame; NextSlot
-// naming the slot of the next block (0xFFFF for the last); valid checksums. When a save in use
-// already has the save's name, the user is asked first; No gives Declined and changes nothing.
-// The list is rebuilt and CardModified set once the save has landed.
+// the first free line of the list as rebuilt after the block before it (CardFull when the lines do
+// not suffice; ImportSaveFiles says so, naming the save's file). Each landed block gets a directory frame built for the
+// card: status 0x51, 0x52..., last 0x53; the whole save's size and its name in the first frame; NextSlot naming the
+// slot of the next block (0xFFFF for the last); valid checksums. When a save in use already has the save's name, the
+// user is asked first; No gives Declined and changes nothing. The list is rebuilt and CardModified set once the save
+// has landed.
 Outcome ImportSave(Pane& pane, const SingleSave& save, UserPort& port);
 
 // What TakeSave found: the save on the selected line, or why there is none.
@@ -45,8 +45,9 @@ struct TakenSave {
 // selection or a save there; NothingChanged when a block lies past the end of a short image.
 TakenSave TakeSave(const Pane& pane, UserPort& port);
 
-// The file of `kind` for a save: .mcs (its first frame with NextSlot of a contiguous chain), raw,
-// or .psv (with a fixed seed, signed when a signer is installed).
+// The file of `kind` for a save, by the save-kind table's writer: .mcs (its first frame with
+// NextSlot of a contiguous chain), raw, or .psv (with a fixed seed, signed when a signer is
+// installed); the 54-byte kind, which is never written, as .mcs.
 std::vector<std::uint8_t> SaveFileContent(const SingleSave& save, SaveFileKind kind);
 
 }  // namespace selvane

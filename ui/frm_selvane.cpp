@@ -18,6 +18,7 @@
 
 #include "core/card.h"
 #include "slots/card_file.h"
+#include "slots/file_actions.h"
 #include "slots/operations.h"
 #include "ui/fonts.h"
 #include "ui/form_data.h"
@@ -443,9 +444,7 @@ void frmSelvane::btnNew_Click(int index) {
   const std::string path = SaveDialog(*port_, filters::kNew, title, current, current, OutputExt);
   if (path.empty()) return;
   SetPathText(index, path);
-  model(index).image = EmptyCard();
-  model(index).cardFormat = std::string(FormatKey(Format::Mcr));
-  SaveCard(path, index);
+  NewCard(model(index), path, OutputExt, *port_);
   LoadCard(index);
 }
 

@@ -145,6 +145,7 @@ class frmSelvane : public QMainWindow {  // NOLINT(readability-identifier-naming
   void mnuToggleDeleted_Click();
   void mnuMove_Click();
   void mnuCopy_Click();
+  // Import Save... and Export Save... (frm_selvane_saves.cpp).
   void mnuImportSave_Click();
   void mnuExportSave_Click();
   void mnuReadCard_Click();
@@ -184,8 +185,6 @@ class frmSelvane : public QMainWindow {  // NOLINT(readability-identifier-naming
   // The "modified" question the open dialog asks first, then the card at `path` opened in the pane.
   void AskToSaveModified(int index);
   void OpenCardAt(int index, const std::string& path);
-  // Imports each file in turn onto the pane's card; stops at the first that is refused or declined.
-  void ImportSaveFiles(int index, const std::vector<std::string>& files);
   void DropSlot(const DropPlan& plan, int line);
 
   std::unique_ptr<QtUserPort> ownPort_;

@@ -1,7 +1,6 @@
-// The window's drag and drop and its save-file commands: card files and save files dropped on a
-// pane, lines dragged from one list to the other or out of the window, and Import Save / Export
-// Save on the popup menu. Each runs the routines the buttons and menu items run, with their
-// questions and messages.
+// The window's drag and drop: card files and save files dropped on a pane, lines dragged from one
+// list to the other or out of the window. Each runs the routines the buttons and menu items run,
+// with their questions and messages.
 #include <QApplication>
 #include <QDrag>
 #include <QDragMoveEvent>
@@ -11,10 +10,10 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
-#include <filesystem>
 
 #include "core/file_io.h"
 #include "slots/card_file.h"
+#include "slots/file_actions.h"
 #include "slots/single_save_ops.h"
 #include "ui/frm_selvane.h"
 
@@ -63,8 +62,6 @@ std::optional<std::pair<int, int>> DraggedSlot(const QMimeData& data, const QObj
   if (!paneOk || !lineOk || pane < 0 || pane > 1 || line < 0 || line >= kSlotCount) return std::nullopt;
   return std::pair{pane, line};
 }
-
-std::string CardName(int index) { return "Memory Card " + std::to_string(index + 1); }
 
 }  // namespace
 
@@ -176,7 +173,7 @@ bool frmSelvane::DragEvent(QObject* watched, QEvent* event) {
         OpenCardAt(plan.pane, plan.files.front());
         break;
       case DropKind::Saves:
-        ImportSaveFiles(plan.pane, plan.files);
+        ImportSaveFiles(model(plan.pane), plan.files, *port_);
         break;
       case DropKind::Slot:
         DropSlot(plan, line);
@@ -192,63 +189,6 @@ void frmSelvane::DropSlot(const DropPlan& plan, int line) {
   model(plan.sourcePane).selected = plan.sourceLine;
   model(plan.pane).selected = line;
   Transfer(plan.sourcePane, false);
-}
-
-void frmSelvane::ImportSaveFiles(int index, const std::vector<std::string>& files) {
-  for (const std::string& file : files) {
-    SaveFileRead save = ReadSaveFileAt(file);
-    if (!save.save) {
-      const std::string problem = save.unreadable ? "it cannot be read (" + save.problem + ")" : save.problem;
-      port_->ShowMessage(text::SaveFileRefused(file, problem), MessageIcon::Information);
-      return;
-    }
-    if (save.signatureValid == false) port_->ShowMessage(text::WrongSaveSignature(file), MessageIcon::Exclamation);
-    if (save.firstBlockWithoutSc) port_->ShowMessage(text::FirstBlockWithoutSc(file), MessageIcon::Exclamation);
-    if (ImportSave(model(index), *save.save, *port_) != Outcome::Done) return;
-  }
-}
-
-void frmSelvane::mnuImportSave_Click() {
-  const int index = PopupPane;
-  // As a transfer does, a pane without a card asks for one first.
-  if (model(index).image.empty()) {
-    btnBrowse_Click(index);
-    return;
-  }
-  const std::string title = "Import Save to " + CardName(index);
-  const std::string file = OpenDialog(*port_, filters::kSingleSaves, title, model(index).path);
-  if (!file.empty()) ImportSaveFiles(index, {file});
-}
-
-void frmSelvane::mnuExportSave_Click() {
-  const int index = PopupPane;
-  if (model(index).selected < 0) {
-    port_->ShowMessage(text::kSelectSlot, MessageIcon::Information);
-    return;
-  }
-  const TakenSave taken = TakeSave(model(index), *port_);
-  if (taken.outcome == Outcome::NothingChanged) port_->ShowMessage(text::kWrongFormat, MessageIcon::Information);
-  if (taken.outcome != Outcome::Done) return;
-
-  // The card's folder, as the file system's bytes as the path is.
-  std::string folder;
-  if (!model(index).path.empty()) {
-    std::error_code error;
-    folder = std::filesystem::absolute(model(index).path, error).parent_path().string();
-  }
-  // Each entry suggests the name its kind of file is read back by; the dialog starts on .mcs.
-  std::vector<std::string> names = SaveFileNamesPerEntry(taken.save.name, folder);
-  const FileDialogRequest request{
-      "Export Save from " + CardName(index), filters::kSingleSaves, folder, names.front(), 1, std::move(names)};
-  const auto choice = port_->ChooseFileToSave(request);
-  if (!choice || choice->path.empty()) return;
-  const ExportTarget target = ExportTargetFor(choice->path, choice->filterIndex);
-  if (target.path != choice->path && FileExists(target.path)) {
-    const std::string question = target.path + " already exists. Do you want to replace it?";
-    if (port_->Ask(question, Buttons::YesNo, Answer::No) != Answer::Yes) return;
-  }
-  const WriteResult written = WriteFileAtomic(target.path, SaveFileContent(taken.save, target.kind));
-  if (!written.ok) port_->ShowMessage(SaveFailedMessage(target.path, written.reason), MessageIcon::Information);
 }
 
 }  // namespace selvane::ui

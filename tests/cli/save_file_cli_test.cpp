@@ -3,6 +3,7 @@
 // prints "path: reason", exits with 1 and leaves every file as it was.
 #include "core/single_save.h"
 #include "examples/card_builder.h"
+#include "slots/save_file_choice.h"
 #include "tests/cli/cli_runner.h"
 
 namespace selvane {
@@ -41,17 +42,23 @@ TEST_F(SaveFileCli, ExportEachKindAndImportAgain) {
     const std::string name(imported.begin() + 128 + 10, imported.begin() + 128 + 22);
     EXPECT_EQ(name, out == "save.bin" ? std::string("save\0\0\0\0\0\0\0\0", 12) : "BESLES-01234") << out;
   }
-  // A save a console wrote without "SC" at its start comes back from each kind, with a warning.
+  // A save a console wrote without "SC" at its start comes back from each kind, with the window's
+  // warning; a .psv whose signature was spoilt after it was signed warns of that first.
   CardImage bare = CardBuilder().AddSave(2, 2, "Bare").Build(Format::Mcr);
   bare[SaveBlockOffset(2)] = 0;
   const std::string bareCard = Put("bare.mcr", bare);
   for (const std::string out : {"bare.mcs", "bare.psv", "BASLUS-00001BARE"}) {
     ASSERT_EQ(Run({"export", bareCard, "3", Path(out)}).status, 0) << out;
     ASSERT_EQ(Run({"new", Path(out + ".mcr")}).status, 0);
+    CardImage file = Get(out);
+    const auto signature = file.begin() + psv::kSignature;  // zero when the CLI cannot sign
+    const bool signedPsv =
+        out == "bare.psv" && std::any_of(signature, signature + psv::kSignatureSize, [](auto b) { return b != 0; });
+    if (signedPsv) file[psv::kSignature] ^= 1;
+    Put(out, file);
+    const std::string warned = signedPsv ? text::WrongSaveSignature(Path(out)) + "\n" : "";
     EXPECT_EQ(Run({"import", Path(out + ".mcr"), Path(out)}),
-              (CliRun{0, "",
-                      Path(out) + ": warning: its first block does not start with \"SC\" (the save has no title or "
-                                  "icon); the save is imported all the same\n"}));
+              (CliRun{0, "", warned + text::FirstBlockWithoutSc(Path(out)) + "\n"}));
     EXPECT_EQ(BlocksOf(out + ".mcr", Format::Mcr, 1, 2), BlocksOf("bare.mcr", Format::Mcr, 2, 2)) << out;
   }
 }
@@ -82,16 +89,18 @@ TEST_F(SaveFileCli, RefusalsNameTheFileAndChangeNothing) {
   std::vector<std::uint8_t> raw(2 * kBlockSize, 1);
   raw[0] = 'S', raw[1] = 'C';
   const std::string save = Put("BASLUS-00003TWO", raw), odd = Put("odd.mcs", std::vector<std::uint8_t>(300, 'Q'));
-  const std::string notASave =
-      odd + ": it is no single save (.mcs, .ps1, .psv, a 54-byte header or raw blocks starting with \"SC\")\n";
   const std::string single = Put("BASLUS-00001GAME.srm", raw);
   const auto before = Folder();
   const std::pair<std::vector<std::string>, CliRun> cases[] = {
-      {{"import", card, save}, {1, "", card + ": The memory card is full.\n"}},
+      {{"import", card, save}, {1, "", save + " cannot be imported: The memory card is full.\n"}},
       {{"import", other, card},
-       {1, "", card + ": it is a whole memory card (131072 bytes), not a single save: open it as a card\n"}},
-      {{"import", other, save, odd}, {1, "", notASave}},
-      {{"import", other, odd, save}, {1, "", notASave}},  // whole or nothing, wherever the unreadable file stands
+       {1, "",
+        card + " cannot be imported: it is a whole memory card (131072 bytes), not a single save: open it as a "
+               "card.\n"}},
+      {{"import", other, save, odd},  // all or none: nothing lands before the file that is refused
+       {1, "",
+        odd + " cannot be imported: it is no single save (.mcs, .ps1, .psv, a 54-byte header or raw blocks "
+              "starting with \"SC\").\n"}},
       {{"export", other, "4", Path("out.mcs")}, {1, "", other + ": line 4 holds no save; nothing was exported\n"}},
       {{"export", card, "1", Path("out.srm")},
        {2, "", Path("out.srm") + ": a save is written as .mcs, .ps1, .psv, or raw (no extension, or --raw)\n"}},

@@ -102,6 +102,7 @@ TEST(ExportTarget, TheChosenEntryGivesTheKindAndItsExtension) {
     const ExportTarget target = ExportTargetFor(chosen, index);
     EXPECT_EQ(target.path, path) << chosen << " " << index;
     EXPECT_EQ(target.kind, kind) << chosen << " " << index;
+    EXPECT_EQ(target.extensionAppended, path != chosen) << chosen << " " << index;
   }
 }
 

@@ -98,29 +98,35 @@ class DropTest : public QObject, testkit::WindowFixture {
     QVERIFY(read.save->name == EchoSave().name && read.save->blocks == EchoSave().blocks);
   }
 
-  // Several saves dropped at once land one after another; the first that is refused or declined
-  // stops the rest with its message or question.
-  void severalSavesStopAtTheFirstRefusal_data() {
+  // Several saves dropped at once are all read and checked first: when one is refused, declined,
+  // or does not fit beside the ones before it, none lands.
+  void severalSavesLandAllOrNone_data() {
     QTest::addColumn<QString>("second");
-    QTest::addColumn<bool>("asked");
-    QTest::newRow("a cut .mcs") << QStringLiteral("cut.mcs") << false;
-    QTest::newRow("a save named as one on the card, declined") << QStringLiteral("BASLUS-00044") << true;
+    QTest::addColumn<int>("blocks");       // the second save's; 0 for a cut .mcs
+    QTest::addColumn<QString>("message");  // after the second's path; none: the same-name question
+    QTest::newRow("a cut .mcs") << QStringLiteral("cut.mcs") << 0
+                                << QStringLiteral(" cannot be imported: it is no single save");
+    QTest::newRow("a save named as one on the card, declined") << QStringLiteral("BASLUS-00044") << 2 << QString();
+    QTest::newRow("13 blocks after 2, 14 free lines")
+        << QStringLiteral("BASLUS-00055") << 13 << QStringLiteral(" cannot be imported: The memory card is full.");
   }
-  void severalSavesStopAtTheFirstRefusal() {
+  void severalSavesLandAllOrNone() {
     QFETCH(QString, second);
-    QFETCH(bool, asked);
+    QFETCH(int, blocks);
+    QFETCH(QString, message);
     const QString first = Write(QStringLiteral("echo.mcs"), WriteMcs(EchoSave()));
-    const QString refused = Write(second, asked ? WriteRawSave(EchoSave()) : std::vector<std::uint8_t>{'Q', 'x'});
-    const QString third = Write(QStringLiteral("third.mcs"), WriteMcs(SingleSave{"BASLUS-00099", EchoSave().blocks}));
-    OpenTwo();
-    if (asked) port_->Answering({Answer::No});
-    QCOMPARE(Drop(List(1)->viewport(), FilesData({first, refused, third})).second, true);
-    QCOMPARE(port_->questions().size(), std::size_t{asked});
-    QCOMPARE(port_->messages().size(), std::size_t{!asked});
-    if (!asked) QVERIFY(port_->messages()[0].text.starts_with(refused.toStdString() + " cannot be imported: "));
-    // Only the first save landed: DELTA, ECHO's two blocks, then free lines.
-    QCOMPARE(Shown(1).mid(1, 3).join(QLatin1Char('|')), "02  ECHO|03  Linked Slot 2|04");
-    QCOMPARE(Shown(1).filter(QLatin1String("  ")).size(), 3);
+    std::vector<std::uint8_t> bytes = {'Q', 'x'};  // a cut .mcs, or a raw save starting with "SC"
+    if (blocks > 0) bytes.assign(static_cast<std::size_t>(blocks) * kBlockSize, 'C'), bytes[0] = 'S';
+    const QString refused = Write(second, bytes);
+    ui::frmSelvane& w = OpenTwo();
+    const QStringList before = Shown(1);
+    if (message.isEmpty()) port_->Answering({Answer::No});
+    QCOMPARE(Drop(List(1)->viewport(), FilesData({first, refused})).second, true);
+    QCOMPARE(port_->questions().size(), std::size_t{message.isEmpty()});
+    QCOMPARE(port_->messages().size(), std::size_t{!message.isEmpty()});
+    if (!message.isEmpty()) QVERIFY(port_->messages()[0].text.starts_with((refused + message).toStdString()));
+    QCOMPARE(Shown(1), before);
+    QVERIFY(!w.pane(1).cardModified);
   }
 
   // A line dragged onto an occupied line of the other list does what the transfer button does
