@@ -2,15 +2,45 @@
 
 #ifdef SELVANE_HAVE_PNG
 #include <png.h>
+
+#include "dynlib/lazy_library.h"
 #endif
 
 namespace selvane::cli {
 
 #ifdef SELVANE_HAVE_PNG
 
+namespace {
+
+// libpng's simplified writer, bound the first time `icon` writes a picture.
+struct Libpng {
+  decltype(&::png_image_write_to_memory) png_image_write_to_memory = nullptr;
+  decltype(&::png_image_free) png_image_free = nullptr;
+};
+
+#define SELVANE_STRINGIFY(x) #x
+#define SELVANE_SONAME(dll, so) "libpng" SELVANE_STRINGIFY(dll) ".so." SELVANE_STRINGIFY(so)
+
+// libpng's functions, or nullptr with the reason when the library cannot be loaded.
+const Libpng* LoadLibpng(std::string& reason) {
+  static dynlib::LazyLibrary library(SELVANE_SONAME(PNG_LIBPNG_VER_DLLNUM, PNG_LIBPNG_VER_SONUM));
+  static const Libpng* const bound = [] {
+    static Libpng table;
+    const bool ok = library.Bind(table.png_image_write_to_memory, "png_image_write_to_memory") &&
+                    library.Bind(table.png_image_free, "png_image_free");
+    return ok ? &table : nullptr;
+  }();
+  if (bound == nullptr) reason = library.Error();
+  return bound;
+}
+
+}  // namespace
+
 bool CanWritePng() { return true; }
 
 std::optional<std::vector<std::uint8_t>> EncodePng(int width, int height, Bytes rgba, std::string& reason) {
+  const Libpng* const png = LoadLibpng(reason);
+  if (png == nullptr) return std::nullopt;
   if (width <= 0 || height <= 0 ||
       rgba.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4) {
     reason = "the picture's pixels do not match its size";
@@ -23,15 +53,15 @@ std::optional<std::vector<std::uint8_t>> EncodePng(int width, int height, Bytes 
   image.format = PNG_FORMAT_RGBA;
   // The first call measures the file, the second writes it.
   png_alloc_size_t size = 0;
-  if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgba.data(), 0, nullptr)) {
+  if (!png->png_image_write_to_memory(&image, nullptr, &size, 0, rgba.data(), 0, nullptr)) {
     reason = image.message;
-    png_image_free(&image);
+    png->png_image_free(&image);
     return std::nullopt;
   }
   std::vector<std::uint8_t> file(size);
-  if (!png_image_write_to_memory(&image, file.data(), &size, 0, rgba.data(), 0, nullptr)) {
+  if (!png->png_image_write_to_memory(&image, file.data(), &size, 0, rgba.data(), 0, nullptr)) {
     reason = image.message;
-    png_image_free(&image);
+    png->png_image_free(&image);
     return std::nullopt;
   }
   file.resize(size);

@@ -91,6 +91,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # selvane_<version>_<architecture>.deb
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Opened on first use rather than linked (dpkg-shlibdeps cannot see them): libcrypto signs .vmp
+# and .psv files, libpng writes `icon`'s pictures, libusb reaches the PS3 adaptor.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3, libpng16-16, libusb-1.0-0")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/selvane/selvane)
