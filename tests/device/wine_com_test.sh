@@ -35,7 +35,9 @@ start_wine
 [ -e "$WINEPREFIX/system.reg" ] || wineboot -i </dev/null >/dev/null 2>&1
 
 # Starts the simulator (its arguments: reader kind, card file, options) and maps COM7 to its
-# terminal. Wine's mount manager reads the Ports key only when the server starts: restarted.
+# terminal. Wine's mount manager reads the Ports key when it starts with the server's services, and
+# only then points dosdevices/com7 at the terminal: the server is restarted, a Wine program starts
+# the services, and the link is waited for (a program started sooner may open the last terminal).
 start_reader() {
   "$sim" --reader "$@" >reader.path 2>reader.log &
   reader=$!
@@ -47,6 +49,12 @@ start_reader() {
   wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /t REG_SZ /d "$(cat reader.path)" /f </dev/null >/dev/null
   stop_wine
   start_wine
+  wine reg query 'HKLM\Software\Wine\Ports' /v COM7 </dev/null >/dev/null
+  for _ in $(seq 200); do
+    [ "$(readlink "$WINEPREFIX/dosdevices/com7")" = "$(cat reader.path)" ] && return
+    sleep 0.05
+  done
+  fail "Wine did not map COM7 to $(cat reader.path)"
 }
 stop_reader() {
   kill "$reader"
