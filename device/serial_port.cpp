@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -18,6 +20,28 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kDrainReads = 16;
 
+// What the ports of both systems share: the handle they own, closed with `Close`, and the system's
+// reason for the last failure, which makes the transfer end as Gone.
+template <typename Handle, auto Close>
+class OwnedPort : public Transport {
+ public:
+  explicit OwnedPort(Handle handle) : handle_(handle) {}
+  ~OwnedPort() override { Close(handle_); }
+  OwnedPort(const OwnedPort&) = delete;
+  OwnedPort& operator=(const OwnedPort&) = delete;
+  std::string LastError() const override { return error_; }
+
+ protected:
+  IoStatus Failed(std::string reason) {
+    error_ = std::move(reason);
+    return IoStatus::Gone;
+  }
+  Handle handle_;
+
+ private:
+  std::string error_;
+};
+
 #if defined(_WIN32)
 
 std::string SystemMessage(DWORD error) {
@@ -30,12 +54,9 @@ std::string SystemMessage(DWORD error) {
   return message;
 }
 
-class ComPort : public Transport {
+class ComPort : public OwnedPort<HANDLE, CloseHandle> {
  public:
-  explicit ComPort(HANDLE handle) : handle_(handle) {}
-  ~ComPort() override { CloseHandle(handle_); }
-  ComPort(const ComPort&) = delete;
-  ComPort& operator=(const ComPort&) = delete;
+  using OwnedPort::OwnedPort;
 
   IoStatus Write(Bytes data) override {
     DWORD written = 0;
@@ -81,15 +102,8 @@ class ComPort : public Transport {
     return SetCommState(handle_, &dcb) != 0;
   }
 
-  std::string LastError() const override { return error_; }
-
  private:
-  IoStatus Fail() {
-    error_ = SystemMessage(GetLastError());
-    return IoStatus::Gone;
-  }
-  HANDLE handle_;
-  std::string error_;
+  IoStatus Fail() { return Failed(SystemMessage(GetLastError())); }
 };
 
 }  // namespace
@@ -131,18 +145,15 @@ speed_t SpeedOf(int baud) {
   }
 }
 
-class TermiosPort : public Transport {
+class TermiosPort : public OwnedPort<int, close> {
  public:
-  explicit TermiosPort(int fd) : fd_(fd) {}
-  ~TermiosPort() override { close(fd_); }
-  TermiosPort(const TermiosPort&) = delete;
-  TermiosPort& operator=(const TermiosPort&) = delete;
+  using OwnedPort::OwnedPort;
 
   IoStatus Write(Bytes data) override {
     std::size_t sent = 0;
     const auto deadline = Clock::now() + Millis(1000);
     while (sent < data.size()) {
-      const ssize_t n = write(fd_, data.data() + sent, data.size() - sent);
+      const ssize_t n = write(handle_, data.data() + sent, data.size() - sent);
       if (n > 0) {
         sent += static_cast<std::size_t>(n);
         continue;
@@ -151,7 +162,7 @@ class TermiosPort : public Transport {
       if (n < 0 && errno != EAGAIN) return Fail(errno);
       // The output buffer is full: wait until the line takes more, but not for ever.
       if (Clock::now() >= deadline) return Fail(ETIMEDOUT);
-      pollfd p{fd_, POLLOUT, 0};
+      pollfd p{handle_, POLLOUT, 0};
       poll(&p, 1, 10);
     }
     return IoStatus::Ok;
@@ -163,14 +174,14 @@ class TermiosPort : public Transport {
     while (got < out.size()) {
       const auto left = std::chrono::duration_cast<Millis>(deadline - Clock::now()).count();
       if (left <= 0) return IoStatus::TimedOut;
-      pollfd p{fd_, POLLIN, 0};
+      pollfd p{handle_, POLLIN, 0};
       const int ready = poll(&p, 1, static_cast<int>(left));
       if (ready < 0) {
         if (errno == EINTR) continue;  // Ctrl+C: the frame in flight is finished first
         return Fail(errno);
       }
       if (ready == 0) continue;
-      const ssize_t n = read(fd_, out.data() + got, out.size() - got);
+      const ssize_t n = read(handle_, out.data() + got, out.size() - got);
       if (n > 0) {
         got += static_cast<std::size_t>(n);
       } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
@@ -184,17 +195,17 @@ class TermiosPort : public Transport {
   }
 
   void Drain() override {
-    tcflush(fd_, TCIFLUSH);
+    tcflush(handle_, TCIFLUSH);
     // A pseudo-terminal may keep bytes tcflush does not reach; read them away without waiting, but
     // only so many: a device that never stops sending must not keep Selvane here.
     std::uint8_t scratch[256];
-    for (int i = 0; i < kDrainReads && read(fd_, scratch, sizeof scratch) > 0; ++i) {
+    for (int i = 0; i < kDrainReads && read(handle_, scratch, sizeof scratch) > 0; ++i) {
     }
   }
 
   bool SetRate(int baud) override {
     termios tio{};
-    if (tcgetattr(fd_, &tio) != 0) return false;
+    if (tcgetattr(handle_, &tio) != 0) return false;
     cfmakeraw(&tio);
     tio.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | PARENB | CSIZE | CRTSCTS);
     tio.c_cflag |= CS8 | CLOCAL | CREAD;
@@ -203,18 +214,11 @@ class TermiosPort : public Transport {
     tio.c_cc[VTIME] = 0;
     const speed_t speed = SpeedOf(baud);
     if (speed == B0 || cfsetispeed(&tio, speed) != 0 || cfsetospeed(&tio, speed) != 0) return false;
-    return tcsetattr(fd_, TCSANOW, &tio) == 0;
+    return tcsetattr(handle_, TCSANOW, &tio) == 0;
   }
-
-  std::string LastError() const override { return error_; }
 
  private:
-  IoStatus Fail(int error) {
-    error_ = std::strerror(error);
-    return IoStatus::Gone;
-  }
-  int fd_;
-  std::string error_;
+  IoStatus Fail(int error) { return Failed(std::strerror(error)); }
 };
 
 }  // namespace

@@ -1,13 +1,16 @@
 // selvane-cli's devices, read and write run as a user runs them, against simulated readers on
 // pseudo-terminals: the files they write, the messages and exit statuses of each failure, and
 // that a failed read leaves no file behind.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <thread>
 
 #include "device/sim/pty_simulator.h"
@@ -112,41 +115,117 @@ TEST_F(ReaderCli, AFailedWriteNamesTheFramesWrittenAndTheBackup) {
   EXPECT_TRUE(sim_.With([](ReaderModel& m) { return m.framesWritten.empty(); }));
 }
 
+// Starts selvane-cli with `args`, its standard output going to `out` and its error to `err`.
+pid_t StartCli(std::vector<std::string> args, int out, int err) {
+  args.insert(args.begin(), SELVANE_CLI_PATH);
+  std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const pid_t child = fork();
+  if (child == 0) {
+    if (dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
+    alarm(10);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  return child;
+}
+
+// What /proc says of a process: its state letter ('S' while it waits for something) and whether
+// a signal sent to it is still pending, not yet taken by its handler.
+char StateOf(pid_t pid) {
+  const std::string stat = testkit::Text("/proc/" + std::to_string(pid) + "/stat");
+  const auto end = stat.rfind(')');
+  return end == std::string::npos || end + 2 >= stat.size() ? '?' : stat[end + 2];
+}
+bool SignalPending(pid_t pid) {
+  const std::string status = testkit::Text("/proc/" + std::to_string(pid) + "/status");
+  for (const std::string key : {"SigPnd:\t", "ShdPnd:\t"})
+    if (const auto at = status.find(key);
+        at != std::string::npos && status.compare(at + key.size(), 16, "0000000000000000") != 0)
+      return true;
+  return false;
+}
+
 TEST_F(ReaderCli, CtrlCStopsAfterTheFrameInFlight) {
   const std::string card = Put("new.mcr", CardB());
   const std::string backup = Path("before.mcr");
-  std::string cli = SELVANE_CLI_PATH, write = "write", all = "--all", dash = "--backup", device = sim_.Path();
-  std::string cardArg = card, backupArg = backup;
-  char* argv[] = {cli.data(), write.data(), cardArg.data(),   device.data(),
-                  all.data(), dash.data(),  backupArg.data(), nullptr};
-  const pid_t child = fork();
-  if (child == 0) {
-    if (!freopen((dir_ / "out").c_str(), "w", stdout) || !freopen((dir_ / "err").c_str(), "w", stderr)) _exit(126);
-    alarm(10);
-    execv(argv[0], argv);
-    _exit(127);
-  }
-  // Ctrl+C once the writing is under way; a program that ended before that fails the test.
+  // The reader keeps its answer to the write of frame 100 until Ctrl+C, pressed while selvane-cli
+  // waits for that answer, was taken: the signal always interrupts the wait.
+  sim_.With([](ReaderModel& m) { m.faults = {.frame = 100, .holdWrite = true}; });
+  const int out = open((dir_ / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const int err = open((dir_ / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const pid_t child = StartCli({"write", card, sim_.Path(), "--all", "--backup", backup}, out, err);
+  close(out);
+  close(err);
   int status = 0;
   pid_t ended = 0;
-  while (ended == 0 && sim_.With([](ReaderModel& m) { return m.framesWritten.size(); }) < 5) {
+  while (ended == 0 && !(sim_.With([](ReaderModel& m) { return m.holding; }) && StateOf(child) == 'S')) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ended = waitpid(child, &status, WNOHANG);
   }
-  ASSERT_EQ(ended, 0) << "selvane-cli ended before it wrote a frame";
+  ASSERT_EQ(ended, 0) << "selvane-cli ended before it wrote frame 100";
   kill(child, SIGINT);
+  while (SignalPending(child)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  sim_.With([](ReaderModel& m) { m.holding = false; });
   waitpid(child, &status, 0);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 1);
-  // Every frame the reader took was reported, and each once.
-  std::vector<std::uint16_t> taken;
-  for (const int f : sim_.With([](ReaderModel& m) { return m.framesWritten; }))
-    taken.push_back(static_cast<std::uint16_t>(f));
-  EXPECT_LT(taken.size(), 1024u);
-  EXPECT_EQ(testkit::Text(dir_ / "err"), sim_.Path() + ": stopped by the user; frames written: 0-" +
-                                             std::to_string(taken.size() - 1) + "; the card as it was is in " + backup +
-                                             "\n");
+  EXPECT_EQ(sim_.With([](ReaderModel& m) { return m.framesWritten.size(); }), 101u);
+  EXPECT_EQ(testkit::Text(dir_ / "err"),
+            sim_.Path() + ": stopped by the user; frames written: 0-100; the card as it was is in " + backup + "\n");
   EXPECT_EQ(Get("before.mcr"), CardA());
+}
+
+// The progress line one command's step draws on a terminal, each frame redrawing it, with the
+// rate as "R"; erased when the step ends.
+std::string ProgressOf(const std::string& step, int frames = 1024) {
+  std::string line;
+  for (int done = 1; done <= frames; ++done)
+    line += "\r\033[K" + step + ": frames " + std::to_string(done) + "/" + std::to_string(frames) + ", R frames/s";
+  return line + "\r\033[K";
+}
+
+TEST_F(ReaderCli, ShowsProgressOnATerminal) {
+  const std::string card = Put("new.mcr", CardB());
+  const std::string out = Path("read.mcr"), backup = Path("before.mcr");
+  const struct {
+    std::vector<std::string> args;
+    std::string shown;
+  } cases[] = {
+      {{"read", sim_.Path(), out},
+       ProgressOf("reading") + "read 1024 frames from " + sim_.Path() + " (MemCARDuino) into " + out + "\n"},
+      {{"write", card, sim_.Path(), "--backup", backup},
+       ProgressOf("reading the card for its backup") + "backup of the card: " + backup + "\n" +
+           ProgressOf("writing", 68) + "wrote 68 frames (1-3, 64, 192-255) to " + sim_.Path() +
+           ", each read back right\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    int master = -1, slave = -1;
+    termios raw{};
+    cfmakeraw(&raw);
+    ASSERT_EQ(openpty(&master, &slave, nullptr, &raw, nullptr), 0);
+    fcntl(master, F_SETFD, FD_CLOEXEC);
+    const pid_t child = StartCli(c.args, slave, slave);
+    close(slave);
+    // Everything the terminal shows, until selvane-cli ends and the terminal closes.
+    std::string shown;
+    char buffer[4096];
+    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) shown.append(buffer, static_cast<std::size_t>(n));
+    close(master);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0);
+    // Compared from a little before the first difference, which alone is shown.
+    shown = std::regex_replace(shown, std::regex(", [0-9]+ frames/s"), ", R frames/s");
+    const auto at =
+        static_cast<std::size_t>(std::mismatch(shown.begin(), shown.end(), c.shown.begin()).first - shown.begin());
+    const std::size_t from = at < 100 ? 0 : at - 100;
+    EXPECT_EQ(shown.substr(from, 200), c.shown.substr(from, 200)) << "from byte " << from;
+    EXPECT_EQ(shown.size(), c.shown.size());
+  }
 }
 
 TEST_F(ReaderCli, DevicesNamesTheReaderOnAPortAndUsageErrors) {
