@@ -39,13 +39,6 @@ class InterruptGuard {
   void (*previous_)(int) = SIG_DFL;
 };
 
-// The waits on a reader; SELVANE_READER_TIMEOUT_MS shortens them (the tests' silent readers).
-Timing ReaderTiming() {
-  const char* value = std::getenv("SELVANE_READER_TIMEOUT_MS");
-  const long ms = value == nullptr ? 0 : std::strtol(value, nullptr, 10);
-  return ms > 0 ? ScaledTiming(Millis(ms)) : Timing{};
-}
-
 // "frames 512/1024, 850 frames/s" on one line of a terminal, rewritten after each frame.
 class ProgressLine {
  public:
@@ -89,7 +82,7 @@ int RunDevices(const std::string& device, bool json, Streams io) {
       kind = ReaderKind::Ps3Mca;
       if (!UsbAvailable()) note = "this build has no USB support";
     } else {
-      const OpenedReader reader = OpenReader(port.path, std::nullopt, 0, ReaderTiming());
+      const OpenedReader reader = OpenReader(port.path, std::nullopt, 0, TimingFromEnvironment());
       if (reader.protocol) {
         kind = reader.identity.kind;
       } else {
@@ -125,7 +118,7 @@ int RunRead(const std::string& device, const std::string& out, const ReaderOptio
     io.err << out << " already exists (--force replaces it)\n";
     return kExitFailed;
   }
-  OpenedReader reader = OpenReader(device, KindOf(options), options.card - 1, ReaderTiming());
+  OpenedReader reader = OpenReader(device, KindOf(options), options.card - 1, TimingFromEnvironment());
   if (!reader.protocol) {
     io.err << device << ": " << reader.message << "\n";
     return kExitFailed;
@@ -185,7 +178,7 @@ int RunWrite(const std::string& card, const std::string& device, const ReaderOpt
   if (!target) return kExitFailed;
   const std::string folder = BackupFolder();
 
-  OpenedReader reader = OpenReader(device, KindOf(options), options.card - 1, ReaderTiming());
+  OpenedReader reader = OpenReader(device, KindOf(options), options.card - 1, TimingFromEnvironment());
   if (!reader.protocol) {
     io.err << device << ": " << reader.message << "\n";
     return kExitFailed;

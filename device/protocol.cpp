@@ -1,5 +1,7 @@
 #include "device/protocol.h"
 
+#include <cstdlib>
+
 #include "device/readers.h"
 
 namespace selvane::device {
@@ -35,6 +37,12 @@ std::optional<ReaderKind> KindFromKey(std::string_view key) {
 }
 
 Timing ScaledTiming(Millis answer) { return {answer, answer * 2, answer / 5 + Millis(1)}; }
+
+Timing TimingFromEnvironment() {
+  const char* value = std::getenv("SELVANE_READER_TIMEOUT_MS");
+  const long ms = value == nullptr ? 0 : std::strtol(value, nullptr, 10);
+  return ms > 0 ? ScaledTiming(Millis(ms)) : Timing{};
+}
 
 bool Retryable(FrameStatus status) {
   return status == FrameStatus::BadChecksum || status == FrameStatus::NoAnswer || status == FrameStatus::Garbled ||

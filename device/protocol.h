@@ -39,6 +39,9 @@ struct Timing {
 };
 // The same proportions with `answer` as the time-out of one answer.
 Timing ScaledTiming(Millis answer);
+// The waits both front ends use: the reader's own, or all scaled from SELVANE_READER_TIMEOUT_MS
+// (milliseconds for an answer) when it is set, as the tests' silent readers need.
+Timing TimingFromEnvironment();
 
 // What became of one frame read or written.
 enum class FrameStatus {

@@ -98,7 +98,8 @@ void frmSelvane::ReadFromReader(int index) {
   CardResult read;
   progress.Run(QStringLiteral("Asking the reader on %1...").arg(QString::fromLocal8Bit(choice.port)),
                [&](const ReaderProgress::Reporter& report) {
-                 reader = device::OpenReader(choice.port, choice.kind, choice.cardSlot, ReaderTiming());
+                 reader =
+                     device::OpenReader(choice.port, choice.kind, choice.cardSlot, device::TimingFromEnvironment());
                  if (!reader.protocol || *report.stop) return;
                  report.step("Reading the card in " + ReaderOn(reader, choice) + "...");
                  read = device::ReadCard(*reader.protocol, report.progress, report.stop);
@@ -155,7 +156,8 @@ void frmSelvane::WriteToReader(int index) {
   OpenedReader reader;
   progress.Run(QStringLiteral("Asking the reader on %1...").arg(QString::fromLocal8Bit(choice.port)),
                [&](const ReaderProgress::Reporter&) {
-                 reader = device::OpenReader(choice.port, choice.kind, choice.cardSlot, ReaderTiming());
+                 reader =
+                     device::OpenReader(choice.port, choice.kind, choice.cardSlot, device::TimingFromEnvironment());
                });
   const std::string on = reader.protocol ? ReaderOn(reader, choice) : std::string();
   const std::string question = "The card in " + on + " will be overwritten with " + CardName(index) +

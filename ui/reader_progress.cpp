@@ -13,12 +13,6 @@
 
 namespace selvane::ui {
 
-device::Timing ReaderTiming() {
-  const char* value = std::getenv("SELVANE_READER_TIMEOUT_MS");
-  const long ms = value == nullptr ? 0 : std::strtol(value, nullptr, 10);
-  return ms > 0 ? device::ScaledTiming(device::Millis(ms)) : device::Timing{};
-}
-
 ReaderProgress::ReaderProgress(const QString& title, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("dlgReaderProgress"));
   setWindowTitle(title);

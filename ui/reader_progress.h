@@ -19,9 +19,6 @@ class QPushButton;
 
 namespace selvane::ui {
 
-// The waits on a reader; SELVANE_READER_TIMEOUT_MS shortens them, as it does for selvane-cli.
-device::Timing ReaderTiming();
-
 class ReaderProgress : public QDialog {
   Q_OBJECT
  public:
