@@ -8,7 +8,6 @@
 #include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 
 namespace selvane::ui {
