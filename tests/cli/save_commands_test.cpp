@@ -13,13 +13,17 @@
 namespace selvane::cli {
 namespace {
 
-// Palette: index 0 transparent, 1 opaque black, 2 pure red, 3 a grey; frame f has index (x + y + f) % 4.
-constexpr std::array<std::uint16_t, 16> kPalette{0x0000, 0x8000, 0x001F, 0x2D6B};
-const std::array<std::uint8_t, 4> kColours[4] = {{0, 0, 0, 0}, {0, 0, 0, 255}, {255, 0, 0, 255}, {90, 90, 90, 255}};
+// Palette: index 0 transparent, 1 opaque black, then pure red, green and blue, a grey and a colour
+// whose five-bit channels widen to eight bits with their top bits repeated below; frame f has index
+// (x + y + f) % 7.
+constexpr std::array<std::uint16_t, 16> kPalette{0x0000, 0x8000, 0x001F, 0x03E0, 0x7C00, 0x2D6B, 0x0050};
+const std::array<std::uint8_t, 4> kColours[7] = {{0, 0, 0, 0},     {0, 0, 0, 255},   {255, 0, 0, 255},
+                                                 {0, 255, 0, 255}, {0, 0, 255, 255}, {90, 90, 90, 255},
+                                                 {132, 16, 0, 255}};
 
 demo::CardBuilder::IconFrame Frame(int f) {
   demo::CardBuilder::IconFrame frame{};
-  for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<std::uint8_t>((i % 16 + i / 16 + f) % 4);
+  for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<std::uint8_t>((i % 16 + i / 16 + f) % 7);
   return frame;
 }
 
@@ -71,8 +75,8 @@ TEST_F(SaveCommands, IconWritesTheFramesAsTransparentPngs) {
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
         const int f = c.frame ? *c.frame - 1 : x / (16 * c.scale);
-        const auto& want = kColours[(x % (16 * c.scale) / c.scale + y / c.scale + f) % 4];
-        ASSERT_TRUE(std::equal(want.begin(), want.end(), rgba.begin() + (y * width + x) * 4))
+        const auto& want = kColours[(x % (16 * c.scale) / c.scale + y / c.scale + f) % 7];
+        ASSERT_TRUE(std::equal(want.begin(), want.end(), rgba.begin() + static_cast<std::ptrdiff_t>(y * width + x) * 4))
             << "slot " << c.slot << " x " << x << " y " << y;
       }
     }

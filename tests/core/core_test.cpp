@@ -50,10 +50,7 @@ TEST(FormatFromPath, LastFourCharactersInAnyCaseOrTwoLetterPs) {
       {"a.gme", Format::Gme},    {"a.ddf", Format::Ddf},          {"a.psx", Format::Psx},
       {"card.PS", Format::Ps},   {"card.ps", Format::Ps},         {"retroarch/Game (USA).srm", Format::Srm},
       {"CARD.VM1", Format::Vm1}, {"psp/SCEVMC0.VMP", Format::Vmp}};
-  for (auto [path, format] : paths) {
-    EXPECT_EQ(FormatFromPath(path), format) << path;
-    EXPECT_EQ(FormatFromExtension(FormatExtension(format)), format) << path;
-  }
+  for (auto [path, format] : paths) EXPECT_EQ(FormatFromPath(path), format) << path;
   for (const char* other : {"a.bin", "a.mcrx", "", "mcr", "a.psx.bak"}) EXPECT_FALSE(FormatFromPath(other)) << other;
 }
 
@@ -237,7 +234,7 @@ TEST_F(FileIo, AtomicWriterReplacesTheWholeFileOrNothing) {
   const pid_t child = fork();
   if (child == 0) {
     signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{64 * 1024, 64 * 1024};
+    const rlimit limit{rlim_t{64} * 1024, rlim_t{64} * 1024};
     _exit(setrlimit(RLIMIT_FSIZE, &limit) != 0 || WriteFileAtomic(card, Blob(kRawCardSize, 0)).reason != Reason(EFBIG));
   }
   int status = -1;

@@ -1,10 +1,9 @@
-// The slot list: the shapes of its lines and the decoding of titles, short images and unsupported
-// formats.
+// The slot list: the shapes of its lines and the decoding of titles, and short images (an unsupported
+// format's message and kept list: the slot list fuzz target, whose inputs are replayed as a test).
 #include <gtest/gtest.h>
 
 #include "examples/card_builder.h"
 #include "slots/slot_list.h"
-#include "tests/slots/test_port.h"
 
 namespace selvane {
 namespace {
@@ -51,15 +50,6 @@ TEST(SlotLines, ShortImagesListFifteenLinesWithoutReadingPastTheEnd) {
     const std::string lines = listing->lines[1] + "|" + listing->lines[2] + "|" + listing->lines[14];
     EXPECT_EQ(lines, size == 300 ? "02|03|15" : "02  B|03|15");
   }
-}
-
-TEST(RefreshSlots, UnsupportedFormatKeepsTheList) {
-  testkit::TestPort port;
-  Pane pane = testkit::ListedPane(demo::CardBuilder().AddSave(1, 1, "Kept").Build(Format::Mcr), Format::Mcr);
-  pane.path = "card.TXT";
-  EXPECT_FALSE(RefreshSlots(pane, port));
-  EXPECT_EQ(port.MessageTexts(), std::vector<std::string>{"Memory card format not supported"});
-  EXPECT_EQ(pane.lines[0], "01  Kept");
 }
 
 }  // namespace
