@@ -2,7 +2,7 @@
 # Times converting 1000 cards three ways, side by side in one run, every file flushed to disk:
 #   - `selvane-cli convert --to mem` once over all 1000 cards (target: <= 0.5x the dd run)
 #   - `selvane-cli convert SRC DST`, one process per card      (target: <= 1.5x the dd run)
-#   - `dd conv=fsync` writing the same files, one process per card
+#   - `dd conv=fsync` writing the same files, one process per card, in turns with the above
 # Usage: bench/convert_1000.sh [path/to/selvane-cli]   (default: build/release/cli/selvane-cli)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -22,17 +22,20 @@ start=$(now)
 "$cli" convert --to mem -o "$work/batch" "$work"/in/*.mcr >/dev/null
 batch_time=$(echo "$(now) - $start" | bc)
 
-start=$(now)
+# One process per card, and dd per card, taken in turns so that both meet the same disk: the
+# time fsync takes drifts by a factor of two or more over a minute on a shared machine.
+cli_time=0
+dd_time=0
 for f in "$work"/in/*.mcr; do
-  "$cli" convert "$f" "$work/cli/$(basename "$f" .mcr).mem"
+  name="$(basename "$f" .mcr).mem"
+  start=$EPOCHREALTIME
+  "$cli" convert "$f" "$work/cli/$name"
+  middle=$EPOCHREALTIME
+  dd if="$work/template.mem" of="$work/dd/$name" bs=131136 conv=fsync status=none
+  end=$EPOCHREALTIME
+  cli_time=$(echo "$cli_time + $middle - $start" | bc)
+  dd_time=$(echo "$dd_time + $end - $middle" | bc)
 done
-cli_time=$(echo "$(now) - $start" | bc)
-
-start=$(now)
-for f in "$work"/in/*.mcr; do
-  dd if="$work/template.mem" of="$work/dd/$(basename "$f" .mcr).mem" bs=131136 conv=fsync status=none
-done
-dd_time=$(echo "$(now) - $start" | bc)
 
 for i in 0001 0500 1000; do
   cmp "$work/cli/card$i.mem" "$work/dd/card$i.mem"
