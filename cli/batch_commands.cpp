@@ -9,8 +9,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/card_check.h"
 #include "core/file_io.h"
-#include "slots/card_check.h"
 #include "slots/card_file.h"
 
 namespace selvane::cli {

@@ -28,8 +28,8 @@ CardImage WithLanded(const Pane& target, const Pane& source, int from, std::vect
   for (std::size_t i = 0; i < to.size(); ++i) {
     std::uint8_t* entry = image.data() + EntryAt(t, to[i]);
     std::copy_n(source.image.begin() + EntryAt(s, from + static_cast<int>(i)), 128, entry);
-    const int next = i + 1 < to.size() ? to[i + 1] - 1 : 0xFFFF;
-    entry[8] = static_cast<std::uint8_t>(next & 0xFF), entry[9] = static_cast<std::uint8_t>(next >> 8);
+    WriteLe16(MutableBytes(entry, 128), kEntryNextSlot,
+              i + 1 < to.size() ? static_cast<std::uint16_t>(to[i + 1] - 1) : kEndOfChain);
     entry[127] = FrameChecksum(Bytes(entry, 128));
     std::copy_n(source.image.begin() + BlockAt(s, from + static_cast<int>(i)), 8192, image.begin() + BlockAt(t, to[i]));
   }

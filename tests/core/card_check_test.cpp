@@ -1,6 +1,6 @@
 // The card check over cards built in code: each case spoils one thing and expects exactly the
 // findings that thing causes, no more.
-#include "slots/card_check.h"
+#include "core/card_check.h"
 
 #include <gtest/gtest.h>
 
