@@ -22,7 +22,7 @@
 #include "examples/demo_cards.h"
 #include "ui/frm_selvane.h"
 #include "ui/qt_title_decoder.h"
-#include "ui/save_card.h"
+#include "ui/save_hover_card.h"
 
 namespace {
 
