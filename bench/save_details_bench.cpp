@@ -6,6 +6,7 @@
 #include "bench/memcpy_baseline.h"
 #include "codec/cp932_decoder.h"
 #include "examples/card_builder.h"
+#include "slots/save_details.h"
 
 namespace selvane {
 namespace {

@@ -1,5 +1,4 @@
-// The commands for many cards at once: `convert` (both its two-file form and the batch form with
-// --to) and `check`.
+// `convert` for many cards at once: its two-file form and the batch form with --to.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -23,16 +22,7 @@ struct BatchConvertOptions {
 // FORMAT (nothing touched then).
 int RunBatchConvert(const std::vector<std::string>& files, const BatchConvertOptions& options, Streams io);
 
-// check CARD... [--json]: reads each CARD and prints every finding of CheckCard as one line
-// "CARD: slot N: what" ("CARD: what" for the card as a whole), or with `json` one JSON array with
-// an object per card. Changes no file. 0 when every card is clean, 1 when anything was found, 2
-// when a card cannot be read or checked (a folder, a pipe, a file over 16 MiB, an unknown
-// extension, a .srm that holds a single save).
-int RunCheck(const std::vector<std::string>& cards, bool json, Streams io);
-
 // Registers `convert`: the two-file form without --to, the batch form with it.
 void AddConvertCommand(CLI::App& app, Streams& io, int& status);
-// Registers `check`.
-void AddCheckCommand(CLI::App& app, Streams& io, int& status);
 
 }  // namespace selvane::cli

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/batch_commands.h"
+#include "cli/check_command.h"
 #include "cli/commands.h"
 #include "cli/device_commands.h"
 #include "cli/save_commands.h"

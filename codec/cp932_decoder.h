@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "slots/save_details.h"
+#include "core/title_decoder.h"
 
 namespace selvane {
 

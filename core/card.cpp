@@ -92,7 +92,7 @@ constexpr FormatFacts kFormats[] = {
     {Format::Ps, ".ps", Family::Raw},   {Format::Srm, ".srm", Family::Raw, true},
     {Format::Vm1, ".vm1", Family::Raw}, {Format::Vmp, ".vmp", Family::Vmp},
 };
-static_assert(std::size(kFormats) == kAllFormats.size() + kNewerFormats.size());
+static_assert(std::size(kFormats) == kDialogFormats.size() + kNewerFormats.size());
 
 const FamilyFacts& FactsOf(Family family) {
   return *std::find_if(std::begin(kFamilies), std::end(kFamilies),

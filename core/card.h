@@ -23,8 +23,8 @@ using CardImage = std::vector<std::uint8_t>;
 // RetroArch's .srm and the PS3's .vm1 (the raw card), the PSP's and PS Vita's .vmp (signed).
 enum class Format { Mem, Mcd, Mcr, Gme, Ddf, Psx, Ps, Srm, Vm1, Vmp };
 // The seven formats of the dialogs, in their order. FormatTable() holds every format.
-inline constexpr std::array<Format, 7> kAllFormats = {Format::Mem, Format::Mcd, Format::Mcr, Format::Gme,
-                                                      Format::Ddf, Format::Psx, Format::Ps};
+inline constexpr std::array<Format, 7> kDialogFormats = {Format::Mem, Format::Mcd, Format::Mcr, Format::Gme,
+                                                         Format::Ddf, Format::Psx, Format::Ps};
 inline constexpr std::array<Format, 3> kNewerFormats = {Format::Srm, Format::Vm1, Format::Vmp};
 
 // Formats grouped by the header the writer puts in front of the raw card.
@@ -54,8 +54,8 @@ Family FamilyOf(Format format);
 // The CardFormat key of a path: its last four characters lower-cased (fewer for a short path).
 // This is what a pane stores as its CardFormat even when the format is unsupported.
 std::string CardFormatKeyOfPath(std::string_view path);
-// The format a path names: the last four characters, lower-cased, when they are one of the six
-// four-character keys; else ".ps" when the last three are ".ps"; else nullopt (unsupported).
+// The format a path names: the last four characters, lower-cased, when they are one of the
+// format table's four-character keys; else ".ps" when the last three are ".ps"; else nullopt (unsupported).
 std::optional<Format> FormatFromPath(std::string_view path);
 // The format of a stored CardFormat key (".mem", ..., ".ps"); nullopt for any other text.
 std::optional<Format> FormatFromKey(std::string_view key);
@@ -92,7 +92,7 @@ bool IsSingleSaveInCardFormat(Bytes image, Format format);
 std::optional<std::vector<std::uint8_t>> ExtractRawCard(Bytes image, Format format);
 
 // The bytes of a file of `target` built from a well-formed `image` of `source`: the image unchanged
-// when both are of one family or when `target` is nullopt (an extension outside the seven formats),
+// when both are of one family or when `target` is nullopt (an extension outside the format table),
 // otherwise the target's header followed by the raw card. nullopt when the image is not well-formed.
 std::optional<std::vector<std::uint8_t>> BuildFileContent(Bytes image, Format source, std::optional<Format> target);
 // The same into `out`, reusing its storage; returns false (and leaves `out` empty) when the image

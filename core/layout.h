@@ -1,6 +1,7 @@
 // Sizes and offsets of the raw PlayStation memory card, derived from each other in one place.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -14,6 +15,9 @@ inline constexpr std::size_t kRawCardSize = kBlockSize * kBlockCount;
 inline constexpr int kSlotCount = 15;  // blocks 1..15 hold saves; block 0 is the directory
 
 static_assert(kBlockSize == 8192);
+
+// The directory header, frame 0 of block 0, starts with "MC".
+inline constexpr std::array<std::uint8_t, 2> kCardMark = {'M', 'C'};
 static_assert(kRawCardSize == 131072);
 
 // Card offset of slot n's directory entry (n = 1..15) and of its save block.
@@ -45,8 +49,10 @@ inline constexpr int kMaxSaveBlocks = kSlotCount;
 
 // The first frame of a save's first block (its title frame), then the icon frames after it.
 inline constexpr std::size_t kTitleMagic = 0;  // "SC"
-inline constexpr std::size_t kIconFlag = 2;    // 0x11, 0x12, 0x13: 1, 2, 3 icon frames
-inline constexpr std::size_t kGameTitle = 4;   // 64 bytes, zero-padded
+inline constexpr std::array<std::uint8_t, 2> kSaveMark = {'S', 'C'};
+inline constexpr std::size_t kIconFlag = kTitleMagic + kSaveMark.size();  // 0x11, 0x12, 0x13: 1, 2, 3 icon frames
+inline constexpr std::size_t kTitleBlockCount = kIconFlag + 1;            // the number of blocks the save takes
+inline constexpr std::size_t kGameTitle = 4;                              // 64 bytes, zero-padded
 inline constexpr std::size_t kGameTitleLength = 64;
 inline constexpr std::size_t kIconPalette = 0x60;  // 16 little-endian 16-bit colours
 inline constexpr int kPaletteColours = 16;
@@ -55,6 +61,8 @@ inline constexpr int kIconSide = 16;                        // pixels, 4 bits ea
 inline constexpr std::size_t kIconRowBytes = kIconSide / 2;
 inline constexpr std::size_t kIconPixels = std::size_t{kIconSide} * kIconSide;
 inline constexpr int kMaxIconFrames = 3;
+static_assert(kIconFlag == 2 && kTitleBlockCount == 3);
+static_assert(kTitleBlockCount < kGameTitle);
 static_assert(kGameTitle + kGameTitleLength <= kIconPalette);
 static_assert(kIconPalette + std::size_t{2} * kPaletteColours == kFrameSize);
 static_assert(kIconRowBytes * kIconSide == kFrameSize);

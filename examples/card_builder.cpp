@@ -43,14 +43,14 @@ CardBuilder& CardBuilder::AddSave(int first, int blocks, std::string_view title,
     raw_[entry + kEntryStatus] = static_cast<std::uint8_t>(statusByte ^ flip);
     if (i == 0) {
       const std::uint32_t size = static_cast<std::uint32_t>(blocks) * static_cast<std::uint32_t>(kBlockSize);
-      for (std::size_t b = 0; b < 4; ++b) raw_[entry + kEntrySaveSize + b] = static_cast<std::uint8_t>(size >> (8 * b));
+      WriteLe32(raw_, entry + kEntrySaveSize, size);
       raw_[entry + kEntrySaveName] = 'B';
       raw_[entry + kEntryRegion] = static_cast<std::uint8_t>(region);
       for (std::size_t b = 0; b < gameId.size() && b < kGameIdLength; ++b) {
         raw_[entry + kEntryGameId + b] = static_cast<std::uint8_t>(gameId[b]);
       }
     }
-    const std::uint16_t next = i == blocks - 1 ? 0xFFFF : static_cast<std::uint16_t>(slot);  // next slot - 1
+    const std::uint16_t next = i == blocks - 1 ? kEndOfChain : static_cast<std::uint16_t>(slot);  // next slot - 1
     WriteLe16(raw_, entry + kEntryNextSlot, next);
     SealEntry(raw_, slot);
 

@@ -177,7 +177,7 @@ class Session {
   // The file a save of the pane would write, built in memory in every format.
   static void Build(const Pane& pane) {
     const auto format = PaneFormat(pane);
-    for (Format target : kAllFormats) {
+    for (Format target : kDialogFormats) {
       if (format)
         Check(BuildFileContent(pane.image, *format, target).has_value() == IsWellFormed(pane.image, *format),
               "only a well-formed card is built, in every format");

@@ -6,8 +6,8 @@
 // their bounds. The input is the image.
 #include <algorithm>
 
+#include "core/card_check.h"
 #include "fuzz/fuzz_support.h"
-#include "slots/card_check.h"
 #include "slots/pane.h"
 #include "slots/save_details.h"
 #include "slots/slot_list.h"

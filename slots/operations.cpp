@@ -80,6 +80,8 @@ Outcome ToggleDeleted(Pane& pane, UserPort& port) {
     return Outcome::NoSelection;
   }
   // Walk back over link entries to the save's first entry; only a save's status is ever flipped.
+  // The walk goes by an entry's place (its low four bits), so it also passes entries of unknown
+  // status that sit in a save's link place, where the save extent (AdjacentSaveSlots) would stop.
   int slot = SlotOfLine(line);
   while (slot >= 2 && HasLinkPlace(WholeEntryStatus(pane.image, *offset, slot))) --slot;
   if (!IsSaveStatus(WholeEntryStatus(pane.image, *offset, slot))) {

@@ -28,7 +28,7 @@ struct Pane {
 // selected.
 bool RefreshSlots(Pane& pane, UserPort& port);
 
-// The format of the pane's stored CardFormat, or nullopt when it is not one of the seven.
+// The format of the pane's stored CardFormat, or nullopt when it is no format of the format table.
 std::optional<Format> PaneFormat(const Pane& pane);
 
 // DataOffset of the pane's image in its stored format; nullopt when the format is unsupported

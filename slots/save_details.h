@@ -12,17 +12,9 @@
 
 #include "core/bytes.h"
 #include "core/layout.h"
+#include "core/title_decoder.h"
 
 namespace selvane {
-
-// Turns the bytes of a save's title (code page 932: Shift-JIS with its common extensions, or plain
-// ASCII) into UTF-8. Bytes that do not decode become U+FFFD. The window and selvane-cli each give
-// one backed by a well-kept decoder of their platform.
-class TitleDecoder {
- public:
-  virtual ~TitleDecoder() = default;
-  virtual std::string ToUtf8(Bytes shiftJis) const = 0;
-};
 
 struct Rgba {
   std::uint8_t r = 0, g = 0, b = 0, a = 0;

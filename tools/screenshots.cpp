@@ -28,7 +28,7 @@
 #include "ui/qt_title_decoder.h"
 #include "ui/reader_dialog.h"
 #include "ui/reader_progress.h"
-#include "ui/save_card.h"
+#include "ui/save_hover_card.h"
 
 namespace {
 

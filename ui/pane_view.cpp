@@ -10,7 +10,7 @@
 
 #include "ui/fonts.h"
 #include "ui/qt_title_decoder.h"
-#include "ui/save_card.h"
+#include "ui/save_hover_card.h"
 
 // The pictures are compiled into the static ui library; registering them here keeps the linker
 // from dropping them. Registering twice is harmless.
@@ -145,7 +145,7 @@ PaneView::PaneView(int index, QWidget* parent, QPoint origin) : index_(index), o
   lstSlot->setSelectionMode(QAbstractItemView::SingleSelection);
   lstSlot->setUniformItemSizes(true);
   lstSlot->setContextMenuPolicy(Qt::PreventContextMenu);
-  saveCard_ = new SaveCard(lstSlot, [this](int line) { return LineDetails(line); });
+  hoverCard_ = new SaveHoverCard(lstSlot, [this](int line) { return LineDetails(line); });
 
   slotNumberLine = place(new QFrame(parent), QStringLiteral("linSlotNumbers"), layout.slotNumberLine);
   slotNumberLine->setFrameShape(QFrame::VLine);

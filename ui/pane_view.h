@@ -21,7 +21,7 @@ class QWidget;
 namespace selvane::ui {
 
 class LogoLabel;
-class SaveCard;
+class SaveHoverCard;
 
 inline constexpr int kLogoCount = 6;
 
@@ -87,7 +87,7 @@ class PaneView {
   int index_;
   QPoint origin_;
   const Pane* pane_ = nullptr;  // the pane whose lines the list shows
-  SaveCard* saveCard_;
+  SaveHoverCard* hoverCard_;
   LogoLabel* logo_;  // imgEmu
   int logoShown_ = -1;
 };

@@ -3,7 +3,7 @@
 
 #include <QStringDecoder>
 
-#include "slots/save_details.h"
+#include "core/title_decoder.h"
 
 namespace selvane::ui {
 

@@ -114,7 +114,7 @@ TEST_F(Cli, UsageErrorsExitTwo) {
   // The help is where a user learns which files selvane-cli takes: every card extension is named.
   const CliRun help = Run({"--help"});
   ASSERT_EQ(help.status, 0);
-  for (const auto& formats : {std::span<const Format>(kAllFormats), std::span<const Format>(kNewerFormats)})
+  for (const auto& formats : {std::span<const Format>(kDialogFormats), std::span<const Format>(kNewerFormats)})
     for (const Format format : formats)
       EXPECT_NE(help.out.find(" ." + std::string(FormatExtension(format))), std::string::npos) << FormatKey(format);
 }
@@ -160,19 +160,19 @@ TEST_F(Cli, SlotCommandsWriteTheCardBack) {
 // the folder -o names or beside the input; convert SRC DST and new write each format too.
 TEST_F(Cli, ConvertWritesEveryFormat) {
   std::vector<std::string> inputs;
-  for (Format from : kAllFormats) {
+  for (Format from : kDialogFormats) {
     const std::string ext(FormatExtension(from));
     inputs.push_back(Put("from_" + ext + "." + ext, SampleCard(from)));
     ASSERT_EQ(Run({"new", Path("new." + ext)}).status, 0);
     EXPECT_EQ(Get("new." + ext), CardBuilder().Build(from)) << ext;
   }
-  for (Format to : kAllFormats) {
+  for (Format to : kDialogFormats) {
     const std::string ext(FormatExtension(to));
     fs::create_directory(dir_ / ext);
     std::vector<std::string> args = {"convert", "--to", ext, "-o", (dir_ / ext).string()};
     args.insert(args.end(), inputs.begin(), inputs.end());
     EXPECT_EQ(Run(args), (CliRun{0, "converted 7 of 7 to ." + ext + "\n", ""}));
-    for (Format from : kAllFormats) {
+    for (Format from : kDialogFormats) {
       const fs::path written = dir_ / ext / ("from_" + std::string(FormatExtension(from)) + "." + ext);
       EXPECT_EQ(ReadCardFile(written.string()).bytes, SampleCard(to)) << written;
     }

@@ -15,23 +15,22 @@ namespace {
 using demo::CardBuilder;
 using Texts = std::vector<std::string>;
 
-// Where each format's raw card starts in its file, in the order of kAllFormats.
-constexpr std::size_t kDataAt[] = {64, 0, 0, 3904, 0, 256, 0};
-std::size_t EntryAt(Format f, int slot) { return kDataAt[static_cast<int>(f)] + 128 * static_cast<std::size_t>(slot); }
-std::size_t BlockAt(Format f, int slot) { return kDataAt[static_cast<int>(f)] + 8192 * static_cast<std::size_t>(slot); }
+// Where slot n's entry and block are in a pane's file.
+std::size_t EntryAt(const Pane& pane, int slot) { return *PaneDataOffset(pane) + SlotEntryOffset(slot); }
+std::size_t BlockAt(const Pane& pane, int slot) { return *PaneDataOffset(pane) + SaveBlockOffset(slot); }
 
 // `target` once the save in slots `from`.. of `source` has landed on slots `to`, in order: each
 // frame's NextSlot names the next landed slot less one (0xFFFF for the last), its checksum redone.
 CardImage WithLanded(const Pane& target, const Pane& source, int from, std::vector<int> to) {
   CardImage image = target.image;
-  const Format s = *PaneFormat(source), t = *PaneFormat(target);
   for (std::size_t i = 0; i < to.size(); ++i) {
-    std::uint8_t* entry = image.data() + EntryAt(t, to[i]);
-    std::copy_n(source.image.begin() + EntryAt(s, from + static_cast<int>(i)), 128, entry);
-    const int next = i + 1 < to.size() ? to[i + 1] - 1 : 0xFFFF;
-    entry[8] = static_cast<std::uint8_t>(next & 0xFF), entry[9] = static_cast<std::uint8_t>(next >> 8);
+    std::uint8_t* entry = image.data() + EntryAt(target, to[i]);
+    std::copy_n(source.image.begin() + EntryAt(source, from + static_cast<int>(i)), 128, entry);
+    WriteLe16(MutableBytes(entry, 128), kEntryNextSlot,
+              i + 1 < to.size() ? static_cast<std::uint16_t>(to[i + 1] - 1) : kEndOfChain);
     entry[127] = FrameChecksum(Bytes(entry, 128));
-    std::copy_n(source.image.begin() + BlockAt(s, from + static_cast<int>(i)), 8192, image.begin() + BlockAt(t, to[i]));
+    std::copy_n(source.image.begin() + BlockAt(source, from + static_cast<int>(i)), 8192,
+                image.begin() + BlockAt(target, to[i]));
   }
   return image;
 }
@@ -80,7 +79,7 @@ TEST(CopySlot, ShortTargetTakesOnlyWholeLinesAndRefusesASaveThatDoesNotFit) {
   // The .gme header, the header frame's block and slot 1's block: every entry is there, but only
   // slot 1 holds a whole block.
   CardImage shortImage = CardBuilder().Build(Format::Gme);
-  shortImage.resize(BlockAt(Format::Gme, 2));
+  shortImage.resize(kDexDriveHeaderSize + SaveBlockOffset(2));
   for (const bool move : {false, true}) {
     TestPort port;
     Pane source = ListedPane(CardBuilder().AddSave(13, 2, "PAIR").Build(Format::Mcr), Format::Mcr);
@@ -144,7 +143,8 @@ TEST(CopySlot, LaterBlocksFollowTheListAsRebuilt) {
 class TransferAcrossFormats : public ::testing::TestWithParam<std::size_t> {};
 
 TEST_P(TransferAcrossFormats, LandsRelinkedAndMovesBackUnchanged) {
-  const Format from = kAllFormats[GetParam()], to = kAllFormats[(GetParam() + 1) % kAllFormats.size()];
+  const auto formats = FormatTable();
+  const Format from = formats[GetParam()].format, to = formats[(GetParam() + 1) % formats.size()].format;
   const bool deleted = GetParam() % 2 == 1;
   const CardBuilder five = CardBuilder().AddSave(1, 5, "FIRST", "SLUS-00100", 'A', false, 2);
   TestPort port;
@@ -157,8 +157,8 @@ TEST_P(TransferAcrossFormats, LandsRelinkedAndMovesBackUnchanged) {
   EXPECT_EQ(target.image, want);
   EXPECT_EQ(source.image, sourceBefore.image);
   EXPECT_EQ(std::pair(source.cardModified, target.cardModified), std::pair(false, true));
-  EXPECT_EQ(target.image[EntryAt(to, 3) + 8], 3);  // NextSlot: slot 4, less one
-  EXPECT_EQ(source.selected, 9);                   // the line below the save's last block
+  EXPECT_EQ(target.image[EntryAt(target, 3) + 8], 3);  // NextSlot: slot 4, less one
+  EXPECT_EQ(source.selected, 9);                       // the line below the save's last block
 
   // Moved into a card whose first five slots are taken, it lands where it came from, and the
   // target's slots 3-6 are free entries with zero blocks again.
@@ -170,8 +170,10 @@ TEST_P(TransferAcrossFormats, LandsRelinkedAndMovesBackUnchanged) {
   EXPECT_EQ(std::pair(target.cardModified, target.selected), std::pair(true, -1));
 }
 
-INSTANTIATE_TEST_SUITE_P(AllFormats, TransferAcrossFormats, ::testing::Range<std::size_t>(0, kAllFormats.size()),
-                         [](const auto& param) { return std::string(FormatExtension(kAllFormats[param.param])); });
+INSTANTIATE_TEST_SUITE_P(AllFormats, TransferAcrossFormats, ::testing::Range<std::size_t>(0, FormatTable().size()),
+                         [](const auto& param) {
+                           return std::string(FormatExtension(FormatTable()[param.param].format));
+                         });
 
 // Delete frees the selected slot alone; with nothing selected it changes nothing and says nothing.
 TEST(DeleteSlot, FreesTheSelectedSlotOnly) {
@@ -190,7 +192,8 @@ TEST(DeleteSlot, FreesTheSelectedSlotOnly) {
 }
 
 TEST(ClearAllSlots, LeavesAnEmptyCardInEachFormat) {
-  for (Format f : kAllFormats) {
+  for (const FormatFacts& facts : FormatTable()) {
+    const Format f = facts.format;
     TestPort port;
     Pane pane = ListedPane(CardBuilder().AddSave(1, 6, "SIX").AddSave(7, 9, "NINE").Build(f), f);
     ClearAllSlots(pane, port);
@@ -239,25 +242,31 @@ TEST(LastSlot, WalksStopAtSlotFifteen) {
 }
 
 TEST(CompareSlots, SaveBlocksAcrossFormatsAndMissingSelections) {
-  // The same 3-block save in other slots, containers, game IDs and deleted marks.
-  Pane left = ListedPane(CardBuilder().AddSave(2, 3, "SAME").Build(Format::Gme), Format::Gme);
-  Pane right = ListedPane(CardBuilder().AddSave(9, 3, "SAME", "SLES-00002", 'E', true).Build(Format::Psx), Format::Psx);
-  // The answer, the list that gets the focus, and the one message with its icon.
-  const auto compare = [&](int line0, int line1) {
-    TestPort port;
-    left.selected = line0, right.selected = line1;
-    const CompareResult result = CompareSlots(left, right, port);
-    EXPECT_EQ(port.messages().size(), 1u);
-    return std::tuple(result.answer, result.focusPane, port.messages().at(0).text, port.messages().at(0).icon);
-  };
-  using std::tuple, std::string;
-  const MessageIcon info = MessageIcon::Information;
-  EXPECT_EQ(compare(-1, -1), tuple(Comparison::Refused, 0, string("Select a slot in Memory Card 1"), info));
-  EXPECT_EQ(compare(1, -1), tuple(Comparison::Refused, 1, string("Select a slot in Memory Card 2"), info));
-  EXPECT_EQ(compare(1, 8), tuple(Comparison::Identical, -1, string("Slots are IDENTICAL!"), info));
-  right.image[BlockAt(Format::Psx, 9) + 4321] ^= 0x80;
-  EXPECT_EQ(compare(1, 8),
-            tuple(Comparison::Different, -1, string("Slots are the DIFFERENT!!"), MessageIcon::Exclamation));
+  // The same 3-block save in other slots, containers, game IDs and deleted marks: each format
+  // against the next one in the format table.
+  const auto formats = FormatTable();
+  for (std::size_t i = 0; i < formats.size(); ++i) {
+    const Format a = formats[i].format, b = formats[(i + 1) % formats.size()].format;
+    SCOPED_TRACE(FormatKey(a));
+    Pane left = ListedPane(CardBuilder().AddSave(2, 3, "SAME").Build(a), a);
+    Pane right = ListedPane(CardBuilder().AddSave(9, 3, "SAME", "SLES-00002", 'E', true).Build(b), b);
+    // The answer, the list that gets the focus, and the one message with its icon.
+    const auto compare = [&](int line0, int line1) {
+      TestPort port;
+      left.selected = line0, right.selected = line1;
+      const CompareResult result = CompareSlots(left, right, port);
+      EXPECT_EQ(port.messages().size(), 1u);
+      return std::tuple(result.answer, result.focusPane, port.messages().at(0).text, port.messages().at(0).icon);
+    };
+    using std::tuple, std::string;
+    const MessageIcon info = MessageIcon::Information;
+    EXPECT_EQ(compare(-1, -1), tuple(Comparison::Refused, 0, string("Select a slot in Memory Card 1"), info));
+    EXPECT_EQ(compare(1, -1), tuple(Comparison::Refused, 1, string("Select a slot in Memory Card 2"), info));
+    EXPECT_EQ(compare(1, 8), tuple(Comparison::Identical, -1, string("Slots are IDENTICAL!"), info));
+    right.image[BlockAt(right, 9) + 4321] ^= 0x80;
+    EXPECT_EQ(compare(1, 8),
+              tuple(Comparison::Different, -1, string("Slots are the DIFFERENT!!"), MessageIcon::Exclamation));
+  }
 }
 
 // The identity edit walks back from a link to the save's first entry and writes only that one; a

@@ -16,7 +16,7 @@
 #include "tests/ui/window_fixture.h"
 #include "ui/form_data.h"
 #include "ui/qt_user_port.h"
-#include "ui/save_card.h"
+#include "ui/save_hover_card.h"
 
 // A start: the stored "Source" (and "Output" "ddf"; nothing stored when empty), the card written
 // and named on the command line, whether it is quoted there, the logos then shown in panes 0 and 1,
@@ -403,7 +403,7 @@ class WindowTest : public QObject, testkit::WindowFixture {
       if (!text.isEmpty()) QCOMPARE(shown->findChild<QLabel*>(QStringLiteral("saveCardText"))->text(), text);
       QCOMPARE(QAccessible::queryAccessibleInterface(List(0))->child(line)->text(QAccessible::Description), text);
     }
-    auto* saveCard = List(0)->findChild<ui::SaveCard*>();
+    auto* saveCard = List(0)->findChild<ui::SaveHoverCard*>();
     auto* icon = w_->findChild<QLabel*>(QStringLiteral("saveCardIcon"));
     auto* timer = saveCard->findChild<QTimer*>();
     QVERIFY(timer && timer->isActive());

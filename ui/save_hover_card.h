@@ -35,10 +35,10 @@ QListWidgetItem* NewSlotItem(const QString& text, const LineDetails& details);
 
 // Watches a list's lines for tooltip requests and shows the card, a tooltip window of the list's
 // window named "saveCard" + the pane number. The card's widgets are made when it is first shown.
-class SaveCard : public QObject {
+class SaveHoverCard : public QObject {
   Q_OBJECT
  public:
-  SaveCard(QListWidget* list, LineDetails details);
+  SaveHoverCard(QListWidget* list, LineDetails details);
 
   // Shows the card for list line `line` near `globalPos`; hides it when the line has no save.
   void ShowFor(int line, const QPoint& globalPos);

@@ -1,6 +1,6 @@
 // The card check over cards built in code: each case spoils one thing and expects exactly the
 // findings that thing causes, no more.
-#include "slots/card_check.h"
+#include "core/card_check.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +39,8 @@ std::vector<Found> Kinds(const std::vector<CardFinding>& findings) {
 }
 
 TEST(CardCheck, ACleanCardHasNoFindingsInAnyFormat) {
-  for (Format format : kAllFormats) {
+  for (const FormatFacts& facts : FormatTable()) {
+    const Format format = facts.format;
     EXPECT_EQ(Kinds(CheckCard(Clean().Build(format), format)), std::vector<Found>{}) << FormatKey(format);
     EXPECT_EQ(Kinds(CheckCard(CardBuilder().Build(format), format)), std::vector<Found>{}) << FormatKey(format);
   }

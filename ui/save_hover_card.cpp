@@ -1,4 +1,4 @@
-#include "ui/save_card.h"
+#include "ui/save_hover_card.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -45,12 +45,13 @@ QPixmap IconPixmap(const SaveIcon& icon, int frame, int scale) {
 
 QListWidgetItem* NewSlotItem(const QString& text, const LineDetails& details) { return new SlotItem(text, details); }
 
-SaveCard::SaveCard(QListWidget* list, LineDetails details) : QObject(list), list_(list), details_(std::move(details)) {
+SaveHoverCard::SaveHoverCard(QListWidget* list, LineDetails details)
+    : QObject(list), list_(list), details_(std::move(details)) {
   list_->viewport()->installEventFilter(this);
   list_->installEventFilter(this);
 }
 
-void SaveCard::Build() {
+void SaveHoverCard::Build() {
   card_ = new QFrame(list_->window(), Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
   card_->setObjectName(QStringLiteral("saveCard") + list_->objectName().right(1));
   card_->setAttribute(Qt::WA_ShowWithoutActivating);
@@ -70,10 +71,10 @@ void SaveCard::Build() {
   layout->addWidget(icon_, 0, Qt::AlignTop);
   layout->addWidget(text_, 0, Qt::AlignTop);
   timer_ = new QTimer(this);
-  connect(timer_, &QTimer::timeout, this, &SaveCard::NextFrame);
+  connect(timer_, &QTimer::timeout, this, &SaveHoverCard::NextFrame);
 }
 
-void SaveCard::Hide() {
+void SaveHoverCard::Hide() {
   line_ = -1;
   frame_ = -1;
   if (!card_) return;
@@ -81,7 +82,7 @@ void SaveCard::Hide() {
   card_->hide();
 }
 
-void SaveCard::ShowFor(int line, const QPoint& globalPos) {
+void SaveHoverCard::ShowFor(int line, const QPoint& globalPos) {
   const SaveDetails details = line >= 0 && details_ ? details_(line) : SaveDetails{};
   const QString text = DescriptionOf(details);
   if (text.isEmpty()) return Hide();
@@ -113,13 +114,13 @@ void SaveCard::ShowFor(int line, const QPoint& globalPos) {
   card_->show();
 }
 
-void SaveCard::NextFrame() {
+void SaveHoverCard::NextFrame() {
   if (frameCount_ < 2) return;
   frame_ = (frame_ + 1) % frameCount_;
   icon_->setPixmap(frames_[static_cast<std::size_t>(frame_)]);
 }
 
-bool SaveCard::eventFilter(QObject* watched, QEvent* event) {
+bool SaveHoverCard::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::ToolTip:
       if (watched == list_->viewport()) {

@@ -1,20 +1,13 @@
-#include "slots/card_check.h"
+#include "core/card_check.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 
+#include "core/save_chain.h"
+
 namespace selvane {
 namespace {
-
-constexpr std::uint16_t kEndOfChain = 0xFFFF;
-constexpr std::size_t kSaveNameLength = 20;  // the save's name: the entry's bytes from kEntrySaveName
-static_assert(kEntrySaveName + kSaveNameLength < kEntryChecksum);
-constexpr std::array<std::uint8_t, 2> kSaveMark = {'S', 'C'};
-constexpr std::array<std::uint8_t, 2> kCardMark = {'M', 'C'};
-// The save's own header (the first frame of its first block): "SC", the icon's display flag, and
-// the number of blocks the save takes.
-constexpr std::size_t kSaveBlockCount = 3;
 
 struct KindText {
   FindingKind kind;
@@ -145,38 +138,30 @@ class Checker {
 
   // Follows the NextSlot chain of the save whose first block is `first`.
   void CheckSave(int first) {
-    std::vector<int> chain = {first};
-    bool whole = true;
-    for (int slot = first; At(slot).next != kEndOfChain;) {
-      const std::uint16_t next = At(slot).next;
-      if (next >= kSlotCount) {
+    const SaveChain chain = FollowChain(raw_, 0, first);
+    for (std::size_t i = 1; i < chain.slots.size(); ++i) reached_[Index(chain.slots[i])] = true;
+    const int from = chain.slots.back();
+    const int to = chain.next + 1;
+    switch (chain.stop) {
+      case ChainStop::Ended:
+        CheckWholeSave(first, chain.slots);
+        break;
+      case ChainStop::LeavesCard:
         Add(first, FindingKind::ChainLeavesCard,
-            Say("the save's chain leaves the card: slot %d points to block %u (NextSlot 0x%04X), past slot 15", slot,
-                next + 1u, next));
-        whole = false;
+            Say("the save's chain leaves the card: slot %d points to block %u (NextSlot 0x%04X), past slot 15", from,
+                chain.next + 1u, chain.next));
+        break;
+      case ChainStop::Loops:
+        Add(first, FindingKind::ChainLoops, Say("the save's chain loops: slot %d points back to slot %d", from, to));
+        break;
+      case ChainStop::PastImage:  // past the end of a short file, whose length was reported
+        break;
+      case ChainStop::NotALink: {
+        auto [kind, why] = BreakOf(chain.status);
+        Add(first, kind, Say("the save's chain runs from slot %d into slot %d, ", from, to) + why);
         break;
       }
-      const int to = next + 1;
-      if (std::find(chain.begin(), chain.end(), to) != chain.end()) {
-        Add(first, FindingKind::ChainLoops, Say("the save's chain loops: slot %d points back to slot %d", slot, to));
-        whole = false;
-        break;
-      }
-      const Entry& target = At(to);
-      if (!target.present) {  // past the end of a short file, whose length was reported
-        whole = false;
-        break;
-      }
-      if (const auto broken = BreakOf(target.status)) {
-        Add(first, broken->first, Say("the save's chain runs from slot %d into slot %d, ", slot, to) + broken->second);
-        whole = false;
-        break;
-      }
-      reached_[Index(to)] = true;
-      chain.push_back(to);
-      slot = to;
     }
-    if (whole) CheckWholeSave(first, chain);
     CheckName(first);
     const Bytes mark = ClipRead(raw_, SaveBlockOffset(first), kSaveMark.size());
     if (mark.size() == kSaveMark.size() && !StartsWith(mark, kSaveMark)) {
@@ -186,29 +171,25 @@ class Checker {
     }
   }
 
-  // Why a chain may not continue into an entry of status `s`; nullopt for an in-use link.
-  static std::optional<std::pair<FindingKind, std::string>> BreakOf(std::uint8_t s) {
-    if (s == status::kLinkR || s == status::kLinkS) return std::nullopt;
-    if (s == status::kFree) return std::pair{FindingKind::ChainRunsIntoFree, std::string("which is free")};
-    if (IsDeletedStatus(s)) {
-      return std::pair{FindingKind::ChainRunsIntoDeleted, std::string("which belongs to a deleted save")};
-    }
-    if (s == status::kFirst) {
-      return std::pair{FindingKind::ChainRunsIntoSave, std::string("which is the first block of another save")};
-    }
-    return std::pair{FindingKind::ChainRunsIntoUnknown, Say("whose status 0x%02X is unknown", s)};
+  // Why a chain of a save in use may not continue into an entry of status `s` (any status but an
+  // in-use link's).
+  static std::pair<FindingKind, std::string> BreakOf(std::uint8_t s) {
+    if (s == status::kFree) return {FindingKind::ChainRunsIntoFree, "which is free"};
+    if (IsDeletedStatus(s)) return {FindingKind::ChainRunsIntoDeleted, "which belongs to a deleted save"};
+    if (s == status::kFirst) return {FindingKind::ChainRunsIntoSave, "which is the first block of another save"};
+    return {FindingKind::ChainRunsIntoUnknown, Say("whose status 0x%02X is unknown", s)};
   }
 
   void CheckWholeSave(int first, const std::vector<int>& chain) {
     const std::uint32_t size = ReadLe32(At(first).frame, kEntrySaveSize);
     const std::size_t chainBytes = chain.size() * kBlockSize;
-    const Bytes header = ClipRead(raw_, SaveBlockOffset(first), kSaveBlockCount + 1);
-    if (header.size() == kSaveBlockCount + 1 && StartsWith(header, kSaveMark) &&
-        header[kSaveBlockCount] != chain.size()) {
+    const Bytes header = ClipRead(raw_, SaveBlockOffset(first), kTitleBlockCount + 1);
+    if (header.size() == kTitleBlockCount + 1 && StartsWith(header, kSaveMark) &&
+        header[kTitleBlockCount] != chain.size()) {
       Add(first, FindingKind::BlockCountMismatch,
           Say("the save's own header says it takes %u block(s) but the directory chains %zu; a program that trusts "
               "the header copies or frees the wrong blocks",
-              header[kSaveBlockCount], chain.size()));
+              header[kTitleBlockCount], chain.size()));
     }
     if (size != chainBytes) {
       Add(first, FindingKind::SizeMismatch,
