@@ -61,7 +61,10 @@ int main(int argc, char** argv) {
   // one card path: a path with spaces that the shell split is joined again. It is kept as the
   // system's bytes, so a name that is not valid in the locale's encoding reaches the file as is.
   std::string commandLine;
-  for (int i = 1; i < argc; ++i) commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) commandLine += ' ';
+    commandLine += argv[i];
+  }
 
   // The registration names the program icon in the desktop's icon folder; it takes the PNG bytes.
   std::vector<std::uint8_t> iconPng;
