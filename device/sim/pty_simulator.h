@@ -28,10 +28,11 @@ class PtySimulator {
     std::lock_guard lock(mutex_);
     return f(model_);
   }
+  // Whether a hold fault keeps the reader's answer back (until the model's `holding` is cleared).
+  bool Holding();
 
  private:
   void Serve();
-  bool Holding();
 
   ReaderModel model_;
   std::mutex mutex_;

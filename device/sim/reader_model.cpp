@@ -58,6 +58,10 @@ bool ReaderModel::Asked(int frame) {
 bool ReaderModel::ReadFault(int frame, std::uint8_t& checksum) {
   ++framesRead;
   if (frame < 0 || frame >= kFrames || (frame == faults.frame && faults.badSector)) return false;
+  if (frame == faults.frame && faults.holdRead) {
+    faults.holdRead = false;
+    holding = true;
+  }
   if (frame == faults.frame && faults.badChecksums > 0) {
     --faults.badChecksums;
     checksum ^= 0x5A;

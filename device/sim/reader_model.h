@@ -27,6 +27,7 @@ struct ReaderFaults {
   bool silent = false;     // the reader answers nothing at all
   int wrongWrites = 0;     // this many writes of `frame` store one byte changed (and say all is well)
   bool holdWrite = false;  // the answer to the write of `frame` waits until `holding` is cleared
+  bool holdRead = false;   // the answer to the first read of `frame` waits until `holding` is cleared
 };
 
 class ReaderModel {
@@ -44,7 +45,7 @@ class ReaderModel {
   int selectedSlot = 0;  // PS1CardLink's card slot, as chosen with 0xA4
   bool gone = false;     // a goneAt fault fired: the simulator hangs up
   bool mute = false;     // a silentAt fault fired
-  bool holding = false;  // a holdWrite fault fired: the simulator keeps the answer until this is false
+  bool holding = false;  // a hold fault fired: the simulator keeps the answer until this is false
 
  private:
   // Handles one whole command at the front of `pending_`; false when it is not complete yet.

@@ -20,6 +20,7 @@
 
 #include "core/file_io.h"
 #include "examples/card_builder.h"
+#include "slots/slot_list.h"
 #include "tests/slots/test_port.h"
 #include "ui/frm_selvane.h"
 
@@ -128,6 +129,13 @@ class WindowFixture {
     QStringList lines;
     for (const QListWidgetItem* item : List(pane)->findItems(QStringLiteral("*"), Qt::MatchWildcard))
       lines << item->text();
+    return lines;
+  }
+  // The lines the slot list gives for `card` read from `path`; none when it is no card.
+  static QStringList Listed(const std::string& path, const CardImage& card) {
+    QStringList lines;
+    if (const auto listing = BuildSlotLines(path, card))
+      for (const std::string& line : listing->lines) lines << QString::fromStdString(line);
     return lines;
   }
   void Ctrl(QWidget* focus, Qt::Key key) {
