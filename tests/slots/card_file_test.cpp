@@ -29,15 +29,6 @@ TEST(Filters, TextsOfTheThreeDialogs) {
   EXPECT_EQ(OutputExtForFilterIndex(13), std::nullopt);
 }
 
-// Confirms the proposed name on the entry the save dialog started on.
-struct SaveDialogPort : testkit::TestPort {
-  std::vector<FileDialogRequest> requests;
-  std::optional<FileChoice> ChooseFileToSave(const FileDialogRequest& request) override {
-    requests.push_back(request);
-    return FileChoice{request.defaultName, request.filterIndex};
-  }
-};
-
 TEST(SaveDialog, StartsOnTheEntryOfTheNameElseOutputExtWithinItsListAndForcesItsExtension) {
   const std::string_view saveAs = filters::kSaveAs, newCard = filters::kNew;
   const std::string_view extensionOf[] = {"",    "mem", "mcd", "mcr", "mcr", "mcr", "gme",
@@ -51,7 +42,8 @@ TEST(SaveDialog, StartsOnTheEntryOfTheNameElseOutputExtWithinItsListAndForcesIts
       {saveAs, "card.srm", "", 10},   {saveAs, "card", "vm1", 11}, {saveAs, "card.VMP", "mem", 12},
       {newCard, "card.vmp", "", 3},   {newCard, "card", "srm", 3}};
   for (auto [filter, name, outputExt, index] : table) {
-    SaveDialogPort port;
+    testkit::DialogPort port;  // confirms the proposed name on the entry the dialog should start on
+    port.choices = {FileChoice{"", index}};
     const std::string path = SaveDialog(port, filter, "Save", "/no such folder", "/no such folder/" + name, outputExt);
     EXPECT_EQ(port.requests.at(0).filterIndex, index) << name;
     EXPECT_EQ(path, "/no such folder/card." + std::string(extensionOf[index])) << name;
@@ -64,20 +56,13 @@ TEST(SaveDialog, StartsOnTheEntryOfTheNameElseOutputExtWithinItsListAndForcesIts
 using CardPath = testkit::TempFolder;
 
 TEST_F(CardPath, LogoAndOutputExtOfEachExtension) {
-  const std::tuple<std::string, int, std::string> table[] = {{"a.mem", 0, "mem"},
-                                                             {"a.mcd", 1, "mcd"},
-                                                             {"a.gme", 2, "gme"},
-                                                             {"ePSXe/a.MCR", 3, "MCR"},
-                                                             {"emu/EPSXE000.mcr", 3, "mcr"},
-                                                             {"pcsx/a.mcr", 4, "mcr"},
-                                                             {"a.ddf", 5, "ddf"},
-                                                             {"a.psx", 2, "psx"},
-                                                             {"a.ps", 2, "ps"},
-                                                             {"a.PS", 2, ".PS"},
-                                                             {"a.Ddf", 5, "Ddf"},
-                                                             {"a.srm", 4, "srm"},
-                                                             {"a.VM1", 4, "VM1"},
-                                                             {"a.vmp", 2, "vmp"}};
+  const std::tuple<std::string, int, std::string> table[] = {
+      {"a.mem", 0, "mem"},       {"a.mcd", 1, "mcd"},          {"a.gme", 2, "gme"},
+      {"ePSXe/a.MCR", 3, "MCR"}, {"emu/EPSXE0.mcr", 3, "mcr"}, {"pcsx/a.mcr", 4, "mcr"},
+      {"a.ddf", 5, "ddf"},       {"a.psx", 2, "psx"},          {"a.ps", 2, "ps"},
+      {"a.PS", 2, ".PS"},        {"a.Ddf", 5, "Ddf"},          {"a.srm", 4, "srm"},
+      {"a.VM1", 4, "VM1"},       {"a.vmp", 2, "vmp"},
+  };
   for (const auto& [name, logo, outputExt] : table) {
     EXPECT_EQ(LogoIndexForPath(name), logo) << name;
     Pane pane;
@@ -92,17 +77,13 @@ TEST_F(CardPath, LogoAndOutputExtOfEachExtension) {
 // The path taken from a dialog's buffer: spaces around the buffer are trimmed and it is cut at its
 // first NUL, but a name's own trailing space stays (the buffer ends in a NUL after the name).
 TEST(OpenDialog, KeepsTheNamesOwnTrailingSpaces) {
-  struct OpenPort : testkit::TestPort {
-    std::string buffer;
-    std::optional<FileChoice> ChooseFileToOpen(const FileDialogRequest&) override { return FileChoice{buffer, 1}; }
-  };
   const std::pair<std::string, std::string> table[] = {{"/cards/card.mcr ", "/cards/card.mcr "},
                                                        {"  /cards/a.mcr", "/cards/a.mcr"},
                                                        {std::string("/cards/b.gme\0\0  ", 16), "/cards/b.gme"},
                                                        {"   ", ""}};
   for (const auto& [buffer, path] : table) {
-    OpenPort port;
-    port.buffer = buffer;
+    testkit::DialogPort port;
+    port.choices = {FileChoice{buffer, 1}};
     EXPECT_EQ(OpenDialog(port, filters::kOpen, "Open", ""), path) << buffer;
   }
 }

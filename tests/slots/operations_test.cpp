@@ -55,49 +55,36 @@ TEST(CopySlot, LandsOnTheSelectedLineAndAsksBeforeReplacing) {
   }
 }
 
-TEST(CopySlot, RefusalsChangeNeitherCard) {
-  // A 3-block save; the target has two free lines, and declining to replace adds none.
-  Pane source = ListedPane(CardBuilder().AddSave(4, 3, "THREE").Build(Format::Psx), Format::Psx);
-  Pane target = ListedPane(CardBuilder().AddSave(1, 13, "BIG").Build(Format::Mem), Format::Mem, 1);
-  const Pane sourceBefore = source, targetBefore = target;
-  const std::string select = "Select the slot to copy.", full = "The memory card is full.";
-  for (const auto& [sourceLine, targetLine, message] :
-       {std::tuple{-1, -1, select}, {-1, 0, select}, {5, -1, full}, {5, 0, full}}) {
+// Refusals change neither card: no line selected, or a save that does not fit whole. One target
+// has two free lines, and declining to replace adds none; the other is a .gme image cut short,
+// where a line whose entry or block lies past the end of the image takes no block.
+TEST(CopySlot, RefusalsChangeNeitherCardAndAShortTargetTakesOnlyWholeLines) {
+  CardImage shortImage = CardBuilder().Build(Format::Gme);
+  shortImage.resize(kDexDriveHeaderSize + SaveBlockOffset(2));  // every entry, but only slot 1's block
+  const Pane source = ListedPane(CardBuilder().AddSave(4, 3, "THREE").Build(Format::Psx), Format::Psx);
+  const Pane big = ListedPane(CardBuilder().AddSave(1, 13, "BIG").Build(Format::Mem), Format::Mem, 1);
+  Pane cut = ListedPane(shortImage, Format::Gme, 1);
+  const std::tuple<int, const Pane*, int> cases[] = {
+      {-1, &big, -1}, {-1, &big, 0}, {5, &big, -1}, {5, &big, 0}, {5, &cut, -1}};
+  for (const auto& [sourceLine, target, targetLine] : cases) {
     TestPort port;
     if (sourceLine >= 0 && targetLine >= 0) port.Answering({Answer::No});
-    source.selected = sourceLine, target.selected = targetLine;
-    EXPECT_EQ(CopySlot(source, target, true, port), sourceLine < 0 ? Outcome::NoSelection : Outcome::CardFull);
-    EXPECT_EQ(port.MessageTexts(), Texts{message});
-    EXPECT_TRUE(source.image == sourceBefore.image && target.image == targetBefore.image);
-    EXPECT_FALSE(source.cardModified || target.cardModified);
+    Pane from = source, to = *target;
+    from.selected = sourceLine, to.selected = targetLine;
+    EXPECT_EQ(CopySlot(from, to, true, port), sourceLine < 0 ? Outcome::NoSelection : Outcome::CardFull);
+    EXPECT_EQ(port.MessageTexts(), Texts{sourceLine < 0 ? "Select the slot to copy." : "The memory card is full."});
+    EXPECT_TRUE(from.image == source.image && to.image == target->image);
+    EXPECT_FALSE(from.cardModified || to.cardModified);
   }
-}
 
-// A transfer into a card image cut short: a line whose entry or block lies past the end of the
-// image takes no block, so a save that does not fit whole is refused and neither card changes.
-TEST(CopySlot, ShortTargetTakesOnlyWholeLinesAndRefusesASaveThatDoesNotFit) {
-  // The .gme header, the header frame's block and slot 1's block: every entry is there, but only
-  // slot 1 holds a whole block.
-  CardImage shortImage = CardBuilder().Build(Format::Gme);
-  shortImage.resize(kDexDriveHeaderSize + SaveBlockOffset(2));
-  for (const bool move : {false, true}) {
-    TestPort port;
-    Pane source = ListedPane(CardBuilder().AddSave(13, 2, "PAIR").Build(Format::Mcr), Format::Mcr);
-    Pane target = ListedPane(shortImage, Format::Gme, 1);
-    source.selected = 12;
-    EXPECT_EQ(CopySlot(source, target, move, port), Outcome::CardFull);
-    EXPECT_EQ(port.MessageTexts(), Texts{"The memory card is full."});
-    EXPECT_TRUE(source.image == CardBuilder().AddSave(13, 2, "PAIR").Build(Format::Mcr) && target.image == shortImage);
-    EXPECT_FALSE(source.cardModified || target.cardModified);
-
-    // A one-block save fits on slot 1, the one whole line.
-    Pane single = ListedPane(CardBuilder().AddSave(4, 1, "ONE").Build(Format::Mcr), Format::Mcr);
-    const CardImage want = WithLanded(target, single, 4, {1});
-    single.selected = 3;
-    CopySlot(single, target, move, port);
-    EXPECT_EQ(target.image, want);
-    EXPECT_EQ(target.lines[0], "01  ONE");
-  }
+  // A one-block save fits on slot 1, the short image's one whole line.
+  TestPort port;
+  Pane single = ListedPane(CardBuilder().AddSave(4, 1, "ONE").Build(Format::Mcr), Format::Mcr);
+  const CardImage want = WithLanded(cut, single, 4, {1});
+  single.selected = 3;
+  CopySlot(single, cut, true, port);
+  EXPECT_EQ(cut.image, want);
+  EXPECT_EQ(cut.lines[0], "01  ONE");
 }
 
 // The first block goes to a line of the list as shown; each later block to the first free line of
@@ -107,14 +94,11 @@ TEST(CopySlot, ShortTargetTakesOnlyWholeLinesAndRefusesASaveThatDoesNotFit) {
 // lists as free (a deleted first block without a game ID).
 TEST(CopySlot, LaterBlocksFollowTheListAsRebuilt) {
   TestPort port;
-  Pane source = ListedPane(CardBuilder()
-                               .AddSave(1, 2, "PAIR", "SLUS-00010")
-                               .AddSave(3, 2, "NOID", "NO GAME ID", 'A', true)
-                               .Build(Format::Mem),
-                           Format::Mem);
-  Pane target =
-      ListedPane(CardBuilder().AddSave(1, 1, "ONE").AddSave(2, 1, "GONE", "SLUS-00002", 'A', true).Build(Format::Mcr),
-                 Format::Mcr, 1);
+  CardBuilder pairs, gone;
+  pairs.AddSave(1, 2, "PAIR", "SLUS-00010").AddSave(3, 2, "NOID", "NO GAME ID", 'A', true);
+  gone.AddSave(1, 1, "ONE").AddSave(2, 1, "GONE", "SLUS-00002", 'A', true);
+  Pane source = ListedPane(pairs.Build(Format::Mem), Format::Mem),
+       target = ListedPane(gone.Build(Format::Mcr), Format::Mcr, 1);
   ASSERT_EQ(target.lines[1], "02 -del- GONE");
   target.selected = 1;
   const auto identity = BeginEditSlot(target, port);
@@ -156,9 +140,9 @@ TEST_P(TransferAcrossFormats, LandsRelinkedAndMovesBackUnchanged) {
   CopySlot(source, target, false, port);
   EXPECT_EQ(target.image, want);
   EXPECT_EQ(source.image, sourceBefore.image);
-  EXPECT_EQ(std::pair(source.cardModified, target.cardModified), std::pair(false, true));
   EXPECT_EQ(target.image[EntryAt(target, 3) + 8], 3);  // NextSlot: slot 4, less one
-  EXPECT_EQ(source.selected, 9);                       // the line below the save's last block
+  // Only the target is modified; the source's selection is the line below the save's last block.
+  EXPECT_EQ(std::tuple(source.cardModified, target.cardModified, source.selected), std::tuple(false, true, 9));
 
   // Moved into a card whose first five slots are taken, it lands where it came from, and the
   // target's slots 3-6 are free entries with zero blocks again.
@@ -176,7 +160,8 @@ INSTANTIATE_TEST_SUITE_P(AllFormats, TransferAcrossFormats, ::testing::Range<std
                          });
 
 // Delete frees the selected slot alone; with nothing selected it changes nothing and says nothing.
-TEST(DeleteSlot, FreesTheSelectedSlotOnly) {
+// Clear All leaves an empty card in each format.
+TEST(DeleteSlot, FreesTheSelectedSlotOnlyAndClearAllFreesThemAll) {
   TestPort port;
   Pane pane = ListedPane(CardBuilder().AddSave(1, 15, "ALL").Build(Format::Mem), Format::Mem);
   CardImage want = pane.image;
@@ -189,15 +174,12 @@ TEST(DeleteSlot, FreesTheSelectedSlotOnly) {
   DeleteSlot(pane, port);
   EXPECT_EQ(pane.image, want);
   EXPECT_TRUE(pane.cardModified && port.MessageTexts().empty());
-}
 
-TEST(ClearAllSlots, LeavesAnEmptyCardInEachFormat) {
   for (const FormatFacts& facts : FormatTable()) {
     const Format f = facts.format;
-    TestPort port;
-    Pane pane = ListedPane(CardBuilder().AddSave(1, 6, "SIX").AddSave(7, 9, "NINE").Build(f), f);
-    ClearAllSlots(pane, port);
-    EXPECT_TRUE(pane.image == CardBuilder().Build(f) && pane.cardModified) << FormatKey(f);
+    Pane all = ListedPane(CardBuilder().AddSave(1, 6, "SIX").AddSave(7, 9, "NINE").Build(f), f);
+    ClearAllSlots(all, port);
+    EXPECT_TRUE(all.image == CardBuilder().Build(f) && all.cardModified) << FormatKey(f);
   }
 }
 
@@ -258,14 +240,12 @@ TEST(CompareSlots, SaveBlocksAcrossFormatsAndMissingSelections) {
       EXPECT_EQ(port.messages().size(), 1u);
       return std::tuple(result.answer, result.focusPane, port.messages().at(0).text, port.messages().at(0).icon);
     };
-    using std::tuple, std::string;
-    const MessageIcon info = MessageIcon::Information;
-    EXPECT_EQ(compare(-1, -1), tuple(Comparison::Refused, 0, string("Select a slot in Memory Card 1"), info));
-    EXPECT_EQ(compare(1, -1), tuple(Comparison::Refused, 1, string("Select a slot in Memory Card 2"), info));
-    EXPECT_EQ(compare(1, 8), tuple(Comparison::Identical, -1, string("Slots are IDENTICAL!"), info));
+    const MessageIcon info = MessageIcon::Information, warn = MessageIcon::Exclamation;
+    EXPECT_EQ(compare(-1, -1), std::tuple(Comparison::Refused, 0, "Select a slot in Memory Card 1", info));
+    EXPECT_EQ(compare(1, -1), std::tuple(Comparison::Refused, 1, "Select a slot in Memory Card 2", info));
+    EXPECT_EQ(compare(1, 8), std::tuple(Comparison::Identical, -1, "Slots are IDENTICAL!", info));
     right.image[BlockAt(right, 9) + 4321] ^= 0x80;
-    EXPECT_EQ(compare(1, 8),
-              tuple(Comparison::Different, -1, string("Slots are the DIFFERENT!!"), MessageIcon::Exclamation));
+    EXPECT_EQ(compare(1, 8), std::tuple(Comparison::Different, -1, "Slots are the DIFFERENT!!", warn));
   }
 }
 
@@ -277,8 +257,8 @@ TEST(EditSlot, WalksBackAndWritesOnlyTheFirstEntryEvenAFreeOne) {
   pane.selected = 4;
   auto identity = BeginEditSlot(pane, port);
   ASSERT_TRUE(identity);
-  EXPECT_EQ(pane.selected, 2);
-  EXPECT_EQ(std::tuple(identity->line, identity->id, identity->region), std::tuple(2, std::string("ABCD-01234"), 1));
+  EXPECT_EQ(std::tuple(pane.selected, identity->line, identity->id, identity->region),
+            std::tuple(2, 2, std::string("ABCD-01234"), 1));
   // No region chosen and a 4-character ID: byte 11 and bytes 16-21 keep their values.
   CardImage want = pane.image;
   std::copy_n("WXYZ", 4, want.begin() + 384 + 12);

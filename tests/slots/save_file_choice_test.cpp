@@ -1,37 +1,27 @@
 // What a dropped file is taken for, the names saves get as files, and where an export goes.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <random>
-
-#include "core/file_io.h"
 #include "examples/card_builder.h"
 #include "slots/save_file_choice.h"
+#include "tests/temp_folder.h"
 
 namespace selvane {
 namespace {
 
-SingleSave TwoBlockSave(std::string name) {
-  SingleSave save{std::move(name), std::vector<std::uint8_t>(2 * kBlockSize, 0x5A)};
-  save.blocks[0] = 'S', save.blocks[1] = 'C';
-  return save;
-}
-
 std::vector<std::uint8_t> Text(std::string_view text) { return {text.begin(), text.end()}; }
 
-TEST(DroppedFile, CardsAndSavesAreToldByContentAndExtension) {
-  const SingleSave save = TwoBlockSave("BASLUS-00011ALPHA");
+using DroppedFiles = testkit::TempFolder;
+
+TEST_F(DroppedFiles, CardsAndSavesAreToldByContentAndExtension) {
+  SingleSave save{"BASLUS-00011ALPHA", std::vector<std::uint8_t>(2 * kBlockSize, 0x5A)};
+  save.blocks[0] = 'S', save.blocks[1] = 'C';
   const demo::CardBuilder card = demo::CardBuilder().AddSave(1, 2, "ALPHA");
   const std::array<std::uint8_t, psv::kSeedSize> seed{};
   std::vector<std::uint8_t> badPsv = WritePsv(save, seed);
   badPsv[psv::kPlatform] = 2;  // a PlayStation 2 save
-  struct Case {
-    std::string name;
-    std::vector<std::uint8_t> content;  // nothing: a folder
-    DroppedFileKind kind;
-    bool importable;
-  };
-  const Case table[] = {
+  // The file's name and content (folder.mcr is a folder), then what it is taken for and whether
+  // it can be imported.
+  const std::tuple<std::string, std::vector<std::uint8_t>, DroppedFileKind, bool> table[] = {
       {"a.mcs", WriteMcs(save), DroppedFileKind::Save, true},
       {"a.PS1", WriteMcs(save), DroppedFileKind::Save, true},
       {"a.psv", WritePsv(save, seed), DroppedFileKind::Save, true},
@@ -48,23 +38,15 @@ TEST(DroppedFile, CardsAndSavesAreToldByContentAndExtension) {
       {"ps2.psv", badPsv, DroppedFileKind::Save, false},
       {"cut.mcs", Text("Q and too few bytes"), DroppedFileKind::Save, false},
   };
-  const auto dir = std::filesystem::temp_directory_path() / ("selvane-drop-" + std::to_string(std::random_device{}()));
-  std::filesystem::create_directories(dir / "folder.mcr");
-  for (const Case& c : table) {
-    const std::string path = (dir / c.name).string();
-    if (c.name != "folder.mcr") {
-      ASSERT_TRUE(WriteFileAtomic(path, c.content).ok) << c.name;
-    }
-    const DroppedFile dropped = ClassifyDroppedFile(path);
-    EXPECT_EQ(dropped.kind, c.kind) << c.name;
-    EXPECT_EQ(dropped.save.has_value(), c.importable) << c.name;
-    // A save that cannot be imported says why; one that can has its blocks and name.
-    EXPECT_EQ(dropped.problem.empty(), c.kind != DroppedFileKind::Save || c.importable) << c.name;
-    if (dropped.save) {
-      EXPECT_EQ(dropped.save->blocks, save.blocks) << c.name;
-    }
+  std::filesystem::create_directories(Path("folder.mcr"));
+  for (const auto& [name, content, kind, importable] : table) {
+    if (name != "folder.mcr") Put(name, content);
+    const DroppedFile dropped = ClassifyDroppedFile(Path(name));
+    EXPECT_EQ(std::pair(dropped.kind, dropped.save.has_value()), std::pair(kind, importable)) << name;
+    // A save that cannot be imported says why; one that can has its blocks.
+    EXPECT_EQ(dropped.problem.empty(), kind != DroppedFileKind::Save || importable) << name;
+    EXPECT_TRUE(!dropped.save || dropped.save->blocks == save.blocks) << name;
   }
-  std::filesystem::remove_all(dir);
 }
 
 // A .mcs is named by product code and identifier; a raw save by its whole name, which an import
@@ -72,7 +54,6 @@ TEST(DroppedFile, CardsAndSavesAreToldByContentAndExtension) {
 // the rest in hexadecimal.
 TEST(SaveFileName, EachKindNamedAsItsReadersExpectWithUnusableCharactersReplaced) {
   const std::tuple<std::string, SaveFileKind, std::string> table[] = {
-      {"BASLUS-00011ALPHA", SaveFileKind::Mcs, "SLUS-00011ALPHA.mcs"},
       {"BESLES-04095XSMOTO", SaveFileKind::Mcs, "SLES-04095XSMOTO.mcs"},
       {"BESLES-04095XSMOTO", SaveFileKind::Raw, "BESLES-04095XSMOTO"},
       {"BASLUS-00958GS2-7", SaveFileKind::Psv, "BASLUS-009584753322D37.PSV"},
@@ -100,9 +81,8 @@ TEST(ExportTarget, TheChosenEntryGivesTheKindAndItsExtension) {
   };
   for (const auto& [chosen, index, path, kind] : table) {
     const ExportTarget target = ExportTargetFor(chosen, index);
-    EXPECT_EQ(target.path, path) << chosen << " " << index;
-    EXPECT_EQ(target.kind, kind) << chosen << " " << index;
-    EXPECT_EQ(target.extensionAppended, path != chosen) << chosen << " " << index;
+    EXPECT_EQ(std::tie(target.path, target.kind, target.extensionAppended), std::tuple(path, kind, path != chosen))
+        << chosen << " " << index;
   }
 }
 
