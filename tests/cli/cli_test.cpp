@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 
 #include <nlohmann/json.hpp>
-#include <span>
 #include <sstream>
 
 #include "examples/card_builder.h"
@@ -114,9 +113,8 @@ TEST_F(Cli, UsageErrorsExitTwo) {
   // The help is where a user learns which files selvane-cli takes: every card extension is named.
   const CliRun help = Run({"--help"});
   ASSERT_EQ(help.status, 0);
-  for (const auto& formats : {std::span<const Format>(kDialogFormats), std::span<const Format>(kNewerFormats)})
-    for (const Format format : formats)
-      EXPECT_NE(help.out.find(" ." + std::string(FormatExtension(format))), std::string::npos) << FormatKey(format);
+  for (const FormatFacts& facts : FormatTable())
+    EXPECT_NE(help.out.find(" " + std::string(FormatKey(facts.format))), std::string::npos) << FormatKey(facts.format);
 }
 
 // Copy and move write the save with its chain; the replace question is answered by --replace.
@@ -242,24 +240,19 @@ TEST_F(Cli, CheckReportsFindingsPerCardAndChangesNothing) {
   const std::string bad = Put("bad.mcr", spoilt.Build());
   fs::create_directory(Path("folder.mcr"));
   const auto before = Folder();
+  const std::string checksum =
+      "directory entry checksum is 0xA1 where 0xA0 is right; a console may show the slot as corrupted";
+  const std::string twin =
+      "the save has the same name \"BASLUS-00009\" as the save in slot 1; a game sees only one of them";
   EXPECT_EQ(Run({"check", clean}), (CliRun{0, clean + ": no problems found\n", ""}));
-  EXPECT_EQ(Run({"check", clean, bad}),
-            (CliRun{1,
-                    clean + ": no problems found\n" + bad +
-                        ": slot 2: directory entry checksum is 0xA1 where 0xA0 is right; a console may show the slot "
-                        "as corrupted\n" +
-                        bad +
-                        ": slot 4: the save has the same name \"BASLUS-00009\" as the save in slot 1; a game "
-                        "sees only one of them\n",
-                    ""}));
+  EXPECT_EQ(Run({"check", clean, bad}), (CliRun{1,
+                                                clean + ": no problems found\n" + bad + ": slot 2: " + checksum + "\n" +
+                                                    bad + ": slot 4: " + twin + "\n",
+                                                ""}));
   const CliRun json = Run({"check", "--json", bad, Path("folder.mcr")});
   ASSERT_EQ(json.status, 2) << json;
   const nlohmann::json doc = nlohmann::json::parse(json.out);
-  EXPECT_EQ(doc[0]["findings"][0], (nlohmann::json{{"slot", 2},
-                                                   {"kind", "entry-checksum"},
-                                                   {"what",
-                                                    "directory entry checksum is 0xA1 where 0xA0 is right; a "
-                                                    "console may show the slot as corrupted"}}));
+  EXPECT_EQ(doc[0]["findings"][0], (nlohmann::json{{"slot", 2}, {"kind", "entry-checksum"}, {"what", checksum}}));
   EXPECT_EQ(doc[0]["findings"][1]["kind"], "duplicate-name");
   EXPECT_EQ(doc[1],
             (nlohmann::json{
