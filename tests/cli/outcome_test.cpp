@@ -28,7 +28,6 @@ TEST_F(OneCardRoutine, ExitStatusComesFromTheOutcomeNotFromMessages) {
     return Outcome::NothingChanged;
   };
   const std::tuple<CardOperation, int, CardImage, std::string> table[] = {
-      {DeleteSlot, 0, demo::CardBuilder().Build(), ""},
       {deleteWithNote, 0, demo::CardBuilder().Build(), card + ": a note on the side\n"},
       {refusedSilently, 1, before, ""},
       {nothingWithNote, 1, before,

@@ -39,45 +39,34 @@ std::tuple<std::vector<std::uint8_t>, int, int> ReadPng(const std::string& path)
   return {rgba, static_cast<int>(image.width), static_cast<int>(image.height)};
 }
 
-// Slot 1: a two-block save with a two-frame icon.
-class SaveCommands : public testkit::TempFolder {
- protected:
-  void SetUp() override {
-    TempFolder::SetUp();
-    demo::CardBuilder card;
-    card.AddSave(1, 2, "X", "SLPS-01234", 'I').SetIcon(1, kPalette, {Frame(0), Frame(1)});
-    Put("card.gme", card.Build(Format::Gme));
-  }
-  const std::string card_ = Path("card.gme");
-};
+using SaveCommands = testkit::TempFolder;
 
+// Slot 1: a two-block save with a two-frame icon; its link line gives the same icon.
 TEST_F(SaveCommands, IconWritesTheFramesAsTransparentPngs) {
-  const struct {
-    int slot;
-    std::string options;  // as typed after CARD SLOT OUT
-    std::optional<int> frame;
-    int scale;
-    int frames;  // side by side in the picture
-  } cases[] = {{1, "--frame 2 --scale 3", 2, 3, 1},
-               {1, "--frame all --scale 2", std::nullopt, 2, 2},
-               {2, "", 1, 1, 1}};  // without options: the first frame, one pixel per icon pixel
-  for (const auto& c : cases) {
+  demo::CardBuilder card;
+  card.AddSave(1, 2, "X", "SLPS-01234", 'I').SetIcon(1, kPalette, {Frame(0), Frame(1)});
+  const std::string path = Put("card.gme", card.Build(Format::Gme));
+  // The options as typed after CARD SLOT OUT, the frame shown (all: side by side), the scale and
+  // the number of frames in the picture; without options, the first frame one pixel per icon pixel.
+  const std::tuple<int, std::string, std::optional<int>, int, int> cases[] = {
+      {1, "--frame 2 --scale 3", 2, 3, 1}, {1, "--frame all --scale 2", std::nullopt, 2, 2}, {2, "", 1, 1, 1}};
+  for (const auto& [slot, options, frame, scale, frames] : cases) {
     std::ostringstream text, err;
     Streams io{text, err};
     int status = -1;
     CLI::App app;  // a parser of its own for each case: a parser keeps the values of its last run
     AddSaveCommands(app, io, status);
-    app.parse("icon " + card_ + " " + std::to_string(c.slot) + " " + Path("icon.png") + " " + c.options);
+    app.parse("icon " + path + " " + std::to_string(slot) + " " + Path("icon.png") + " " + options);
     ASSERT_EQ(status, kExitOk) << err.str();
     const auto [rgba, width, height] = ReadPng(Path("icon.png"));
-    ASSERT_EQ(width, 16 * c.scale * c.frames);
-    ASSERT_EQ(height, 16 * c.scale);
+    ASSERT_EQ(width, 16 * scale * frames);
+    ASSERT_EQ(height, 16 * scale);
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
-        const int f = c.frame ? *c.frame - 1 : x / (16 * c.scale);
-        const auto& want = kColours[(x % (16 * c.scale) / c.scale + y / c.scale + f) % 7];
+        const int f = frame ? *frame - 1 : x / (16 * scale);
+        const auto& want = kColours[(x % (16 * scale) / scale + y / scale + f) % 7];
         ASSERT_TRUE(std::equal(want.begin(), want.end(), rgba.begin() + static_cast<std::ptrdiff_t>(y * width + x) * 4))
-            << "slot " << c.slot << " x " << x << " y " << y;
+            << "slot " << slot << " x " << x << " y " << y;
       }
     }
   }

@@ -1,5 +1,5 @@
-// The signature of .vmp cards and .psv saves: nothing is signed without primitives; the system's
-// primitives give the published vectors; with libcrypto (where the build has it), what the writers
+// The signature of .vmp cards and .psv saves (what is written without primitives: single_save_test.cpp):
+// the system's primitives give the published vectors; with libcrypto (where the build has it), what the writers
 // sign passes a check written here independently of the core (the key derivation and the bytes the
 // HMAC covers, over OpenSSL's own one-shot calls), and a changed byte fails it.
 #include <gtest/gtest.h>
@@ -18,15 +18,6 @@
 
 namespace selvane {
 namespace {
-
-TEST(Signing, NothingIsSignedOrCheckedWithoutPrimitives) {
-  const SingleSave save{"BASLUS-1", testkit::Blocks(1)};
-  const std::array<std::uint8_t, 20> seed{};
-  const auto psv = WritePsv(save, seed);
-  EXPECT_TRUE(std::all_of(psv.begin() + 0x1C, psv.begin() + 0x30, [](std::uint8_t b) { return b == 0; }));
-  EXPECT_EQ(CheckSignature(psv, kPsvLayout), SignatureCheck::Unchecked);
-  EXPECT_FALSE(ReadSaveFile("x.psv", psv).signatureValid.has_value());
-}
 
 #ifdef SELVANE_HAVE_SIGNING
 // The system library's primitives against published test vectors: FIPS-197's AES-128 example and

@@ -45,12 +45,8 @@ TEST(SingleSaveRead, EachKindGivesItsNameAndBlocks) {
     std::vector<std::uint8_t> blocks;
   };
   const Case cases[] = {
-      {"dir/x.mcs", WriteMcs(three), SaveFileKind::Mcs, three.name, three.blocks},
       {"x.PS1", WriteMcs({"BISLPS-01416-DIAB-01", one}), SaveFileKind::Mcs, "BISLPS-01416-DIAB-01", one},
       {"x.mcb", Cat({ShortHeader("BASCUS-94194GT"), one}), SaveFileKind::ShortHeader, "BASCUS-94194GT", one},
-      {"x.psx", Cat({ShortHeader("BASCUS-94194GT"), three.blocks}), SaveFileKind::ShortHeader, "BASCUS-94194GT",
-       three.blocks},
-      {"saves/BESLES-04095XSMOTO", one, SaveFileKind::Raw, "BESLES-04095XSMOTO", one},
       {"a/b.c/Suikoden 2-BASLUS-00958GS2-7.srm", three.blocks, SaveFileKind::Raw, "BASLUS-00958GS2-7", three.blocks},
       {"x.psv", WritePsv(three, kSeed), SaveFileKind::Psv, three.name, three.blocks},
       // Content decides, not the extension.
@@ -91,8 +87,6 @@ TEST(SingleSaveRead, RefusesWithAReason) {
   const std::string notASave =
       "it is no single save (.mcs, .ps1, .psv, a 54-byte header or raw blocks starting with \"SC\")";
   const std::pair<std::vector<std::uint8_t>, std::string> refused[] = {
-      {std::vector<std::uint8_t>(kRawCardSize, 0),
-       "it is a whole memory card (131072 bytes), not a single save: open it as a card"},
       {Blocks(16), "it is a whole memory card (131072 bytes), not a single save: open it as a card"},
       {{}, notASave},
       {noSc, notASave},
@@ -117,12 +111,9 @@ TEST(SingleSaveRead, RefusesWithAReason) {
 
 TEST(RawSaveName, FromTheFileName) {
   const std::pair<std::string_view, std::string_view> names[] = {
-      {"BESLES-04095XSMOTO", "BESLES-04095XSMOTO"},
-      {"/x/y.z/BASLUS-00067DRAX00.srm", "BASLUS-00067DRAX00"},
       {"C:\\saves\\BISLPS-01416-DIAB-01.SRM", "BISLPS-01416-DIAB-01"},
       {"castlevania-symphony-of-the-night.1782-BASLUS-00067DRAX01.srm", "BASLUS-00067DRAX01"},
       {"Castlevania - Symphony of the Night (USA).0.BASLUS-00067DRAX00.srm", "BASLUS-00067DRAX00"},
-      {"gran-turismo.26537-BASCUS-94194GT.srm", "BASCUS-94194GT"},
       {"a very long file name without any save name.srm", "a very long file nam"},
       {"BASLUS-0.1", "BASLUS-0"},                          // a short run after the dot is an extension
       {"BASLUS-0.dat-file", "BASLUS-0.dat-file"},          // this one is no extension
@@ -147,6 +138,8 @@ TEST(DirectoryFrame, StatusSizeNameNextSlotAndChecksum) {
   EXPECT_EQ(XorOf(single), 0);
 }
 
+// Without signature primitives (signing_test.cpp installs them for its own tests only) a .psv is
+// written with a zero signature and read without a verdict on it.
 TEST(SingleSaveWrite, ExactHeaders) {
   const SingleSave save{"BASLUS-00958GS2-7", Blocks(2)};
   const auto mcs = WriteMcs(save);
@@ -163,14 +156,16 @@ TEST(SingleSaveWrite, ExactHeaders) {
   header.resize(psv::kHeaderSize, '\0');
   EXPECT_EQ(std::string(file.begin(), file.begin() + psv::kHeaderSize), header);
   EXPECT_TRUE(std::equal(save.blocks.begin(), save.blocks.end(), file.begin() + psv::kHeaderSize));
+  EXPECT_EQ(CheckSignature(file, kPsvLayout), SignatureCheck::Unchecked);
+  EXPECT_FALSE(ReadSaveFile("x.psv", file).signatureValid.has_value());
 }
 
+// selvane-cli's export runs each kind by its usual extension; these are the names around them.
 TEST(SingleSaveWrite, KindOfAnExportPath) {
-  const std::pair<std::string_view, std::optional<SaveFileKind>> paths[] = {
-      {"a.mcs", SaveFileKind::Mcs},   {"a.PS1", SaveFileKind::Mcs},
-      {"x/a.Psv", SaveFileKind::Psv}, {"dir.d/BASLUS-1", SaveFileKind::Raw},
-      {".hidden", SaveFileKind::Raw}, {"a.srm", std::nullopt},
-      {"a.mcr", std::nullopt}};
+  const std::pair<std::string_view, std::optional<SaveFileKind>> paths[] = {{"x/a.Psv", SaveFileKind::Psv},
+                                                                            {"dir.d/BASLUS-1", SaveFileKind::Raw},
+                                                                            {".hidden", SaveFileKind::Raw},
+                                                                            {"a.mcr", std::nullopt}};
   for (auto [path, kind] : paths) EXPECT_EQ(SaveFileKindOfPath(path), kind) << path;
 }
 
