@@ -2,6 +2,7 @@
 // each command writes and prints, and that a refused command prints "path: message" on standard
 // error, exits with 1 (2 for a misuse) and leaves every file as it was.
 #include <gtest/gtest.h>
+#include <pty.h>
 
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -204,6 +205,30 @@ TEST_F(Cli, BatchConvertNamesEachFailureAndConvertsTheRest) {
   EXPECT_EQ(Run({"convert", "--to", "mem", "-o", Path("nowhere"), good1}),
             (CliRun{1, "", Path("nowhere") + ": not a folder; nothing was converted\n"}));
   EXPECT_FALSE(fs::exists(Path("nowhere")));
+}
+
+// The progress line is for a person at a terminal: shown when standard error is one, and never in
+// a file (the other tests compare standard error whole).
+TEST_F(Cli, BatchConvertShowsProgressOnATerminal) {
+  const std::string a = Put("a.mcr", SampleCard()), b = Put("b.mcr", SampleCard());
+  int terminal = -1;
+  const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+  ASSERT_NE(child, -1);
+  if (child == 0) {
+    if (!freopen("/dev/null", "w", stdout)) _exit(126);
+    alarm(10);
+    execl(SELVANE_CLI_PATH, SELVANE_CLI_PATH, "convert", "--to", "ps", a.c_str(), b.c_str(), nullptr);
+    _exit(127);
+  }
+  std::string shown;
+  char buf[512];
+  for (ssize_t got; (got = read(terminal, buf, sizeof buf)) > 0;) shown.append(buf, static_cast<std::size_t>(got));
+  int status = 0;
+  waitpid(child, &status, 0);
+  close(terminal);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_NE(shown.find("[1/2] " + a), std::string::npos) << shown;
+  EXPECT_NE(shown.find("[2/2] " + b), std::string::npos) << shown;
 }
 
 // check reads and reports; it never writes. Exit 0 clean, 1 findings, 2 a card that cannot be read.
