@@ -19,7 +19,6 @@
 
 namespace selvane {
 namespace {
-namespace fs = std::filesystem;
 using device::ReaderKind;
 using sim::ReaderModel;
 using testkit::CliRun;
@@ -35,9 +34,6 @@ class ReaderCli : public testkit::CliFolder {
     setenv("SELVANE_READER_TIMEOUT_MS", "300", 1);
     setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);
     sim_.With([](ReaderModel& m) { m.card = CardA(); });
-  }
-  CardImage Card() {
-    return sim_.With([](ReaderModel& m) { return m.card; });
   }
   sim::PtySimulator sim_{ReaderKind::MemCarduino};
 };
@@ -56,29 +52,22 @@ TEST_F(ReaderCli, ReadWritesTheCardInOutsFormat) {
   EXPECT_EQ(Get("card.gme"), *BuildFileContent(CardB(), Format::Mcr, Format::Gme));
 }
 
+// A read that fails at a frame, and a port where no reader answers; each way a frame fails is
+// told by the device tests.
 TEST_F(ReaderCli, AFailedReadSaysWhyAndWritesNothing) {
-  struct Case {
-    sim::ReaderFaults faults;
-    std::string reason;
-  };
-  const Case cases[] = {
+  const std::pair<sim::ReaderFaults, std::string> cases[] = {
       {{.frame = 700, .badSector = true}, "frame 700: no card in the reader, or a bad sector"},
-      {{.frame = 9, .badChecksums = 3}, "frame 9: bad checksum after 3 tries"},
-      {{.frame = 300, .silentAt = true}, "frame 300: no answer in time after 3 tries"},
-      {{.frame = 300, .goneAt = true}, "frame 300: the reader is gone"},
       {{.silent = true}, "no card reader answers (tried MemCARDuino, PS1CardLink and DexDrive)"},
   };
   // A silent reader is given up on in a fraction of a second.
   setenv("SELVANE_READER_TIMEOUT_MS", "50", 1);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.reason);
+  for (const auto& [faults, reason] : cases) {
     sim::PtySimulator sim(ReaderKind::MemCarduino);
-    sim.With([&](ReaderModel& m) { m.faults = c.faults; });
+    sim.With([f = faults](ReaderModel& m) { m.faults = f; });
     const std::string out = Path("card.mcr");
-    const bool framed = c.reason.rfind("frame", 0) == 0;
+    const bool framed = reason.rfind("frame", 0) == 0;
     EXPECT_EQ(Run({"read", sim.Path(), out}),
-              (CliRun{1, "", sim.Path() + ": " + c.reason + (framed ? "; " + out + " was not written" : "") + "\n"}));
-    EXPECT_FALSE(fs::exists(out));
+              (CliRun{1, "", sim.Path() + ": " + reason + (framed ? "; " + out + " was not written" : "") + "\n"}));
   }
   EXPECT_TRUE(Folder().empty());
 }
@@ -92,9 +81,7 @@ TEST_F(ReaderCli, WriteKeepsABackupAndWritesTheFramesThatDiffer) {
   const std::string backup = run.out.substr(prefix.size(), run.out.find('\n') - prefix.size());
   EXPECT_TRUE(backup.ends_with("-memcarduino.mcr")) << backup;
   EXPECT_EQ(ReadCardFile(prefix.substr(20) + backup).bytes, CardA());
-  EXPECT_EQ(run.out.substr(run.out.find('\n') + 1),
-            "wrote 68 frames (1-3, 64, 192-255) to " + sim_.Path() + ", each read back right\n");
-  EXPECT_EQ(Card(), CardB());
+  EXPECT_EQ(sim_.With([](ReaderModel& m) { return m.card; }), CardB());
   EXPECT_EQ(Run({"write", card, sim_.Path(), "--backup", Path("b.mcr")}).out,
             "backup of the card: " + Path("b.mcr") + "\nthe card already holds " + card + "; nothing was written\n");
 }

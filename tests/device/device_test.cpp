@@ -1,9 +1,8 @@
 // The device layer against simulated readers: the serial ones on a pseudo-terminal through the
 // real serial port code, the PS3 adaptor behind the transport interface. Every protocol reads and
-// writes a whole card, and each fault a reader shows ends in the right message.
+// writes a whole card, and each fault a reader shows ends in the right message. A write stopped
+// after the frame in flight is told by selvane-cli's Ctrl+C test.
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 #include "device/card_transfer.h"
 #include "device/reader.h"
@@ -24,14 +23,6 @@ const Timing kQuick = ScaledTiming(Millis(50));
 CardImage CardA() { return demo::CardBuilder().AddSave(1, 2, "Alpha").AddSave(5, 1, "Beta", "SLES-00002").RawCard(); }
 // CardA with Alpha grown by a block: directory frames 1-3, block 1's first frame and block 3 differ.
 CardImage CardB() { return demo::CardBuilder().AddSave(1, 3, "Alpha").AddSave(5, 1, "Beta", "SLES-00002").RawCard(); }
-
-std::vector<int> DifferingFrames(const CardImage& a, const CardImage& b) {
-  std::vector<int> frames;
-  for (std::ptrdiff_t f = 0; f < 1024; ++f)
-    if (!std::equal(a.begin() + f * 128, a.begin() + (f + 1) * 128, b.begin() + f * 128))
-      frames.push_back(static_cast<int>(f));
-  return frames;
-}
 
 // One simulated reader of a kind, reached as the program reaches it.
 class Rig {
@@ -92,29 +83,18 @@ TEST_P(Readers, ReadsTheWholeCardAndTellsWhichReaderItIs) {
 TEST_P(Readers, WritesOnlyTheFramesThatDifferAndEveryFrameWithAll) {
   const CardResult write = WriteCard(*reader_.protocol, CardB(), CardA(), false, nullptr, nullptr);
   ASSERT_TRUE(write.ok) << write.message;
-  const std::vector<int> expected = DifferingFrames(CardA(), CardB());
-  ASSERT_FALSE(expected.empty());
-  EXPECT_EQ(rig_.With([](ReaderModel& m) { return m.framesWritten; }), expected);
-  EXPECT_EQ(std::vector<int>(write.written.begin(), write.written.end()), expected);
+  EXPECT_EQ(FrameRanges(write.written), "1-3, 64, 192-255");
+  EXPECT_EQ(rig_.With([](ReaderModel& m) { return m.framesWritten; }),
+            std::vector<int>(write.written.begin(), write.written.end()));
   EXPECT_EQ(rig_.With([](ReaderModel& m) { return m.card; }), CardB());
   // Each written frame was read back.
-  EXPECT_EQ(rig_.With([](ReaderModel& m) { return m.framesRead; }), static_cast<int>(expected.size()));
+  EXPECT_EQ(rig_.With([](ReaderModel& m) { return m.framesRead; }), 68);
 
   rig_.With([](ReaderModel& m) { m.framesWritten.clear(); });
   const CardResult all = WriteCard(*reader_.protocol, CardA(), CardB(), true, nullptr, nullptr);
   ASSERT_TRUE(all.ok) << all.message;
   EXPECT_EQ(rig_.With([](ReaderModel& m) { return m.framesWritten.size(); }), 1024u);
   EXPECT_EQ(rig_.With([](ReaderModel& m) { return m.card; }), CardA());
-}
-
-TEST_P(Readers, StopsAfterTheFrameInFlight) {
-  std::atomic<bool> stop{false};
-  const CardResult write = WriteCard(
-      *reader_.protocol, CardB(), CardA(), true, [&](std::size_t done, std::size_t) { stop = done == 10; }, &stop);
-  EXPECT_TRUE(write.stopped);
-  EXPECT_FALSE(write.ok);
-  EXPECT_EQ(write.written.size(), 10u);
-  EXPECT_EQ(rig_.With([](ReaderModel& m) { return m.framesWritten.size(); }), 10u);
 }
 
 enum class Op { Read, Write };
@@ -167,10 +147,7 @@ TEST_P(Readers, EachFaultEndsAsItShould) {
     EXPECT_EQ(result.ok, expected.empty());
     EXPECT_EQ(result.message, expected);
     if (c.op == Op::Read) {
-      EXPECT_EQ(result.card.empty(), !result.ok);
-      if (result.ok) {
-        EXPECT_EQ(result.card, CardA());
-      }
+      EXPECT_EQ(result.card, result.ok ? CardA() : CardImage());
     } else if (result.ok) {
       EXPECT_EQ(rig.With([](ReaderModel& m) { return m.card; }), CardB());
     } else {
@@ -180,12 +157,8 @@ TEST_P(Readers, EachFaultEndsAsItShould) {
   }
 }
 
-TEST(ReaderIdentification, SilentDeviceAndCardSlots) {
-  sim::PtySimulator silent(ReaderKind::MemCarduino);
-  silent.With([](ReaderModel& m) { m.faults.silent = true; });
-  EXPECT_EQ(OpenReader(silent.Path(), std::nullopt, 0, kQuick).message,
-            "no card reader answers (tried MemCARDuino, PS1CardLink and DexDrive)");
-
+// A silent port and MemCARDuino's missing second slot are told by selvane-cli's tests.
+TEST(ReaderIdentification, CardSlotsAndTheKindAskedFor) {
   sim::PtySimulator link(ReaderKind::Ps1CardLink);
   const OpenedReader second = OpenReader(link.Path(), std::nullopt, 1, kTiming);
   ASSERT_TRUE(second.protocol) << second.message;
@@ -195,7 +168,6 @@ TEST(ReaderIdentification, SilentDeviceAndCardSlots) {
   EXPECT_EQ(link.With([](ReaderModel& m) { return m.selectedSlot; }), 1);
 
   sim::PtySimulator arduino(ReaderKind::MemCarduino);
-  EXPECT_EQ(OpenReader(arduino.Path(), std::nullopt, 1, kTiming).message, "MemCARDuino has no card slot 2");
   EXPECT_EQ(OpenReader(arduino.Path(), ReaderKind::DexDrive, 0, kTiming).message, "no DexDrive answers");
   EXPECT_EQ(OpenReader("/nonexistent/tty", std::nullopt, 0, kTiming).message,
             "cannot be opened: No such file or directory");
