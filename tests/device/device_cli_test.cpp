@@ -141,6 +141,7 @@ TEST_F(ReaderCli, CtrlCStopsAfterTheFrameInFlight) {
   // The reader keeps its answer to the write of frame 100 until Ctrl+C, pressed while selvane-cli
   // waits for that answer, was taken: the signal always interrupts the wait.
   sim_.With([](ReaderModel& m) { m.faults = {.frame = 100, .holdWrite = true}; });
+  setenv("SELVANE_READER_TIMEOUT_MS", "10000", 1);  // a busy machine's late Ctrl+C is no silent reader
   const int out = open((dir_ / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   const int err = open((dir_ / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   const pid_t child = StartCli({"write", card, sim_.Path(), "--all", "--backup", backup}, out, err);
